@@ -1,0 +1,30 @@
+#pragma once
+// The application object: exactly one per program, constructed before WinMain.
+#include "framework/Wnd.h"
+
+class CWinApp : public CCmdTarget {
+public:
+    CWinApp();
+    ~CWinApp() override;
+
+    virtual BOOL InitInstance();
+    // The thread's message loop, until WM_QUIT; then ExitInstance.
+    virtual int Run();
+    virtual int ExitInstance();
+    void OnHelp() {}
+
+    HINSTANCE m_hInstance = nullptr;
+    CWnd* m_pMainWnd = nullptr;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    MSG m_msgCur = {};
+};
+
+CWinApp* AfxGetApp();
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE hInstance);
+
+// The framework's entry, called from WinMain.
+int AfxWinMain(HINSTANCE hInstance);

@@ -1,0 +1,30 @@
+#pragma once
+// Thin objects over the standard controls the program uses.
+#include "framework/Wnd.h"
+
+class CStatic : public CWnd {
+public:
+    // The framework adds WS_CHILD.
+    BOOL Create(const char* pszText, DWORD dwStyle, const RECT& rect, CWnd* pParent, UINT nID)
+    {
+        return CreateEx(0, "STATIC", pszText, dwStyle | WS_CHILD, rect, pParent, nID);
+    }
+};
+
+class CComboBox : public CWnd {
+public:
+    int AddString(const char* psz) const
+    {
+        return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(psz)));
+    }
+    void ResetContent() const { SendMessage(CB_RESETCONTENT); }
+    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
+    int SetCurSel(int n) const { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(n))); }
+    // Start and end of the edit field's selection; -1 as end means the whole text.
+    BOOL SetEditSel(int nStart, int nEnd) const
+    {
+        return static_cast<BOOL>(SendMessage(CB_SETEDITSEL, 0, MAKELPARAM(nStart, nEnd)));
+    }
+    CString GetLBText(int nIndex) const;
+};

@@ -1,0 +1,80 @@
+#include "framework/MbString.h"
+
+#include <cstring>
+
+bool MbIsLeadByte(unsigned char b)
+{
+    return b >= 0x80 && IsDBCSLeadByteEx(CP_ACP, b);
+}
+
+void MbUpperInPlace(char* p, int nLength)
+{
+    for (int i = 0; i < nLength; ++i) {
+        unsigned char b = static_cast<unsigned char>(p[i]);
+        if (MbIsLeadByte(b)) {
+            ++i;
+        } else if (b >= 'a' && b <= 'z') {
+            p[i] = static_cast<char>(b - 'a' + 'A');
+        }
+    }
+}
+
+int MbFind(const char* psz, const char* pszSub)
+{
+    if (!psz || !pszSub)
+        return -1;
+    const size_t nSub = std::strlen(pszSub);
+    const size_t n = std::strlen(psz);
+    for (size_t i = 0; i + nSub <= n;) {
+        if (std::memcmp(psz + i, pszSub, nSub) == 0)
+            return static_cast<int>(i);
+        i += (MbIsLeadByte(static_cast<unsigned char>(psz[i])) && i + 1 < n) ? 2 : 1;
+    }
+    return -1;
+}
+
+// One character starting at p, limited to nAvail bytes: its length, and the
+// character upper-cased into out.
+static int FoldChar(const char* p, int nAvail, char out[4])
+{
+    unsigned char b = static_cast<unsigned char>(p[0]);
+    if (MbIsLeadByte(b) && nAvail >= 2 && p[1] != '\0') {
+        char mapped[4] = {};
+        int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, p, 2, mapped, sizeof(mapped));
+        if (n == 2) {
+            out[0] = mapped[0];
+            out[1] = mapped[1];
+        } else {
+            out[0] = p[0];
+            out[1] = p[1];
+        }
+        return 2;
+    }
+    out[0] = static_cast<char>((b >= 'a' && b <= 'z') ? b - 'a' + 'A' : b);
+    return 1;
+}
+
+bool MbEqualNoCaseN(const char* a, const char* b, int nBytes)
+{
+    int i = 0, j = 0;
+    while (i < nBytes && j < nBytes) {
+        if (a[i] == '\0' || b[j] == '\0')
+            return a[i] == '\0' && b[j] == '\0';
+        char fa[4], fb[4];
+        int la = FoldChar(a + i, nBytes - i, fa);
+        int lb = FoldChar(b + j, nBytes - j, fb);
+        if (la != lb || std::memcmp(fa, fb, static_cast<size_t>(la)) != 0)
+            return false;
+        i += la;
+        j += lb;
+    }
+    return true;
+}
+
+bool MbEqualNoCase(const char* a, const char* b)
+{
+    const size_t la = std::strlen(a), lb = std::strlen(b);
+    if (la != lb)
+        return false;
+    return MbEqualNoCaseN(a, b, static_cast<int>(la) + 1);
+}

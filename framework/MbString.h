@@ -1,0 +1,24 @@
+#pragma once
+// Multibyte text in the user's ANSI code page: a lead byte and its trail byte
+// always travel together, and no search or comparison ever starts inside a pair.
+#include <windows.h>
+
+// Lead byte of a double-byte character in the ANSI code page (never true under
+// single-byte code pages such as 1252).
+bool MbIsLeadByte(unsigned char b);
+
+// Upper-cases a-z in place; double-byte characters are left whole.
+void MbUpperInPlace(char* p, int nLength);
+
+// First position of pszSub in psz where a match starts on a character
+// boundary; -1 when there is none.
+int MbFind(const char* psz, const char* pszSub);
+
+// Case-insensitive equality of whole characters: single bytes with a-z folded
+// to A-Z, double-byte characters upper-cased as a whole through the locale
+// (LCMapStringA), a trail byte never folded on its own.
+bool MbEqualNoCase(const char* a, const char* b);
+
+// As MbEqualNoCase, on at most the first nBytes bytes of each side; a
+// double-byte character cut by the limit is compared as far as it reaches.
+bool MbEqualNoCaseN(const char* a, const char* b, int nBytes);

@@ -1,0 +1,72 @@
+# Sourced by the test and run scripts: one Wine prefix and one Xvfb display
+# per run, copied from a template prefix that is made once per machine.
+#   qf_env_up DIR   prepares DIR/prefix, starts Xvfb, exports WINEPREFIX, DISPLAY, TMPDIR
+#   qf_env_down     ends Wine and Xvfb
+# shellcheck shell=bash
+
+QF_WINE=/usr/lib/wine/wine64
+QF_WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$QF_WINESERVER" ] || QF_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+QF_TEMPLATE=${QF_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillfind/wine-template}
+
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=d}
+export LANG=${QF_LANG:-ja_JP.UTF-8}
+export LC_ALL=$LANG
+
+qf_wine() { "$QF_WINE" "$@" </dev/null; }
+
+qf_make_template() {
+  [ -f "$QF_TEMPLATE/.ready" ] && return 0
+  echo "wine-env: creating the template Wine prefix (once per machine)"
+  rm -rf "$QF_TEMPLATE"
+  mkdir -p "$QF_TEMPLATE"
+  local tmp; tmp=$(mktemp -d)
+  (
+    export WINEPREFIX=$QF_TEMPLATE TMPDIR=$tmp DISPLAY=
+    "$QF_WINE" wineboot -i </dev/null >/dev/null 2>&1
+    # Wine places and frames its windows itself: no window manager needed,
+    # and a window put at (40, 40) is at (40, 40) on the screen.
+    "$QF_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # The fonts a Japanese desktop names in its dialogs.
+    for f in "ＭＳ Ｐゴシック:IPAPGothic" "ＭＳ ゴシック:IPAGothic" "MS PGothic:IPAPGothic" \
+             "MS Gothic:IPAGothic" "MS Shell Dlg:IPAPGothic" "MS UI Gothic:IPAPGothic"; do
+      "$QF_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "${f%%:*}" /d "${f#*:}" /f >/dev/null 2>&1
+    done
+    "$QF_WINESERVER" -k >/dev/null 2>&1 || true
+    "$QF_WINESERVER" -w >/dev/null 2>&1 || true
+  )
+  rm -rf "$tmp"
+  touch "$QF_TEMPLATE/.ready"
+}
+
+qf_free_display() {
+  local n=${1:-90}
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  echo "$n"
+}
+
+qf_env_up() {
+  local dir=$1
+  qf_make_template
+  rm -rf "$dir"
+  mkdir -p "$dir/tmp"
+  cp -a "$QF_TEMPLATE" "$dir/prefix"
+  export WINEPREFIX=$dir/prefix TMPDIR=$dir/tmp
+  local n; n=$(qf_free_display "${QF_DISPLAY_BASE:-90}")
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+  QF_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  "$QF_WINE" wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+qf_env_down() {
+  "$QF_WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -n "${QF_XVFB_PID:-}" ]; then
+    kill "$QF_XVFB_PID" 2>/dev/null || true
+    wait "$QF_XVFB_PID" 2>/dev/null || true
+    QF_XVFB_PID=
+  fi
+}
