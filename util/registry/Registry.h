@@ -1,0 +1,132 @@
+#pragma once
+// The settings store: one object per registry key path such as
+// "HKEY_CURRENT_USER\Software\VORNELIX\Quillfind". No key is held open between
+// calls; every operation opens what it needs and closes it before returning.
+//
+// Every value operation has three overloads, in this order:
+//   (HKEY root, CString subKey, CString name, ...)  opens or creates the sub-key itself
+//   (HKEY key, CString name, ...)                   works on a key the caller holds open
+//   (CString path, CString name, ...)               path relative to this object's key
+// Results are 1 for success and 0 for failure. Operations call one another
+// virtually, so an override in a derived class takes effect everywhere.
+#include <windows.h>
+
+#include "framework/String.h"
+
+class CRegistry {
+public:
+    explicit CRegistry(CString strPath);
+    ~CRegistry();
+    CRegistry(const CRegistry&) = delete;
+    CRegistry& operator=(const CRegistry&) = delete;
+
+    // Paths
+    virtual void SetPath(CString strPath);
+    virtual CString GetPath() const;
+    virtual CString& NormalizePath(CString& strPath);
+    virtual BOOL ParsePath(CString strPath, HKEY* phRoot, CString* pstrSubKey);
+    virtual BOOL ResolvePath(CString strPath, HKEY* phRoot, CString* pstrSubKey);
+
+    // Keys
+    virtual BOOL DeleteTree(HKEY hParent, const char* pszSubKey);
+    virtual BOOL CreateKey(HKEY hRoot, CString strSubKey);
+    virtual BOOL CreateKey(CString strPath);
+    virtual BOOL DeleteKey(HKEY hRoot, CString strSubKey);
+    virtual BOOL DeleteKey(CString strPath);
+
+    // Values of any type
+    virtual BOOL DeleteValue(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteValue(HKEY hKey, CString strName);
+    virtual BOOL DeleteValue(CString strPath, CString strName);
+
+    // REG_SZ
+    virtual BOOL SetString(HKEY hRoot, CString strSubKey, CString strName, CString strValue);
+    virtual BOOL SetString(HKEY hKey, CString strName, CString strValue);
+    virtual BOOL SetString(CString strPath, CString strName, CString strValue);
+    virtual BOOL GetString(HKEY hRoot, CString strSubKey, CString strName, CString* pstrValue);
+    virtual BOOL GetString(HKEY hKey, CString strName, CString* pstrValue);
+    virtual BOOL GetString(CString strPath, CString strName, CString* pstrValue);
+    virtual BOOL DeleteString(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteString(HKEY hKey, CString strName);
+    virtual BOOL DeleteString(CString strPath, CString strName);
+
+    // REG_DWORD as int (signed: window coordinates)
+    virtual BOOL SetInt(HKEY hRoot, CString strSubKey, CString strName, int nValue);
+    virtual BOOL SetInt(HKEY hKey, CString strName, int nValue);
+    virtual BOOL SetInt(CString strPath, CString strName, int nValue);
+    virtual BOOL GetInt(HKEY hRoot, CString strSubKey, CString strName, int* pnValue);
+    virtual BOOL GetInt(HKEY hKey, CString strName, int* pnValue);
+    virtual BOOL GetInt(CString strPath, CString strName, int* pnValue);
+    virtual BOOL DeleteInt(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteInt(HKEY hKey, CString strName);
+    virtual BOOL DeleteInt(CString strPath, CString strName);
+
+    // REG_DWORD as DWORD
+    virtual BOOL SetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD dwValue);
+    virtual BOOL SetDword(HKEY hKey, CString strName, DWORD dwValue);
+    virtual BOOL SetDword(CString strPath, CString strName, DWORD dwValue);
+    virtual BOOL GetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwValue);
+    virtual BOOL GetDword(HKEY hKey, CString strName, DWORD* pdwValue);
+    virtual BOOL GetDword(CString strPath, CString strName, DWORD* pdwValue);
+    virtual BOOL DeleteDword(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteDword(HKEY hKey, CString strName);
+    virtual BOOL DeleteDword(CString strPath, CString strName);
+
+    // REG_DWORD holding a WORD: zero-extended on writing, low 16 bits on reading
+    virtual BOOL SetWord(HKEY hRoot, CString strSubKey, CString strName, WORD wValue);
+    virtual BOOL SetWord(HKEY hKey, CString strName, WORD wValue);
+    virtual BOOL SetWord(CString strPath, CString strName, WORD wValue);
+    virtual BOOL GetWord(HKEY hRoot, CString strSubKey, CString strName, WORD* pwValue);
+    virtual BOOL GetWord(HKEY hKey, CString strName, WORD* pwValue);
+    virtual BOOL GetWord(CString strPath, CString strName, WORD* pwValue);
+    virtual BOOL DeleteWord(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteWord(HKEY hKey, CString strName);
+    virtual BOOL DeleteWord(CString strPath, CString strName);
+
+    // REG_DWORD as long; the same as the int group
+    virtual BOOL SetLong(HKEY hRoot, CString strSubKey, CString strName, long lValue);
+    virtual BOOL SetLong(HKEY hKey, CString strName, long lValue);
+    virtual BOOL SetLong(CString strPath, CString strName, long lValue);
+    virtual BOOL GetLong(HKEY hRoot, CString strSubKey, CString strName, long* plValue);
+    virtual BOOL GetLong(HKEY hKey, CString strName, long* plValue);
+    virtual BOOL GetLong(CString strPath, CString strName, long* plValue);
+    virtual BOOL DeleteLong(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteLong(HKEY hKey, CString strName);
+    virtual BOOL DeleteLong(CString strPath, CString strName);
+
+    // REG_BINARY from and into caller's bytes. GetBinary: *pcbData is the
+    // buffer's capacity on entry and the number of bytes read on return.
+    virtual BOOL SetBinary(HKEY hRoot, CString strSubKey, CString strName, const BYTE* pData,
+                           DWORD cbData);
+    virtual BOOL SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD cbData);
+    virtual BOOL SetBinary(CString strPath, CString strName, const BYTE* pData, DWORD cbData);
+    virtual BOOL GetBinary(HKEY hRoot, CString strSubKey, CString strName, BYTE* pData,
+                           DWORD* pcbData);
+    virtual BOOL GetBinary(HKEY hKey, CString strName, BYTE* pData, DWORD* pcbData);
+    virtual BOOL GetBinary(CString strPath, CString strName, BYTE* pData, DWORD* pcbData);
+    virtual BOOL DeleteBinary(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL DeleteBinary(HKEY hKey, CString strName);
+    virtual BOOL DeleteBinary(CString strPath, CString strName);
+
+    // Registry type code (REG_SZ 1, REG_BINARY 3, REG_DWORD 4, ...)
+    virtual BOOL GetValueType(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwType);
+    virtual BOOL GetValueType(HKEY hKey, CString strName, DWORD* pdwType);
+    virtual BOOL GetValueType(CString strPath, CString strName, DWORD* pdwType);
+
+    // An empty name asks whether the key exists (root-plus-sub-key and path
+    // forms) or whether the key's default value is set (open-key form).
+    virtual BOOL ValueExists(HKEY hRoot, CString strSubKey, CString strName);
+    virtual BOOL ValueExists(HKEY hKey, CString strName);
+    virtual BOOL ValueExists(CString strPath, CString strName);
+
+    // Kept for later use; they do nothing and return 1.
+    virtual BOOL ReservedA(DWORD dwArg1, CString strArg, DWORD dwArg2);
+    virtual BOOL ReservedB(DWORD dwArg1, CString strArg, DWORD dwArg2);
+    virtual BOOL ReservedC(DWORD dwArg1, CString strArg, DWORD dwArg2, DWORD dwArg3);
+
+protected:
+    BOOL m_bValid;
+    HKEY m_hRoot;
+    CString m_strPath;
+    CString m_strSubKey;
+};
