@@ -21,6 +21,9 @@ protected:
     MSG m_msgCur = {};
 };
 
+// The framework's help command; nothing in the program sends it.
+constexpr UINT ID_HELP = 57670;
+
 CWinApp* AfxGetApp();
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();

@@ -1,0 +1,121 @@
+#include "app/MainDlg.h"
+
+#include "framework/App.h"
+#include "framework/Gdi.h"
+#include "res/resource.h"
+
+BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_ENDSESSION()
+    ON_COMMAND(ID_SEARCH, OnSearch)
+    ON_COMMAND(ID_OPEN_PORTAL, OnOpenPortal)
+    ON_COMMAND(ID_OPEN_MAKER, OnOpenMakerPage)
+    ON_COMMAND(ID_APP_ABOUT_TRAY, OnAbout)
+    ON_COMMAND(ID_APP_EXIT_TRAY, OnExit)
+    ON_WM_LBUTTONDBLCLK()
+END_MESSAGE_MAP()
+
+CHelperMainDlg::CHelperMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent)
+{
+    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+CHelperMainDlg::~CHelperMainDlg() = default;
+
+BOOL CHelperMainDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    AddAboutToSystemMenu();
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_hTrayIcon = static_cast<HICON>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TRAY),
+                                                IMAGE_ICON, 16, 16, LR_SHARED));
+    m_trayIcon.Create(this, IDR_TRAYMENU, nullptr, TRUE, 0);
+    m_trayIcon.SetIcon(m_hTrayIcon);
+    m_trayIcon.ShowIcon(TRUE);
+    return TRUE;
+}
+
+void CHelperMainDlg::AddAboutToSystemMenu()
+{
+    HMENU hSysMenu = GetSystemMenu(m_hWnd, FALSE);
+    if (!hSysMenu)
+        return;
+    char text[256] = {};
+    if (LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, text, sizeof(text)) > 0) {
+        AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, text);
+    }
+}
+
+BOOL CHelperMainDlg::DestroyWindow()
+{
+    m_trayIcon.ShowIcon(FALSE);
+    m_trayIcon.Remove();
+    return CDialog::DestroyWindow();
+}
+
+void CHelperMainDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX)
+        OnAbout();
+    else
+        Default();
+}
+
+void CHelperMainDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    const int cxIcon = GetSystemMetrics(SM_CXICON);
+    const int cyIcon = GetSystemMetrics(SM_CYICON);
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    dc.DrawIcon((rc.right - rc.left - cxIcon + 1) / 2, (rc.bottom - rc.top - cyIcon + 1) / 2, m_hIcon);
+}
+
+HCURSOR CHelperMainDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CHelperMainDlg::OnEndSession(BOOL bEnding)
+{
+    if (bEnding)
+        EndDialog(IDOK);
+}
+
+void CHelperMainDlg::OnExit()
+{
+    EndDialog(IDOK);
+}
+
+void CHelperMainDlg::OnSearch()
+{
+}
+
+void CHelperMainDlg::OnOpenPortal()
+{
+}
+
+void CHelperMainDlg::OnOpenMakerPage()
+{
+}
+
+void CHelperMainDlg::OnAbout()
+{
+}
+
+void CHelperMainDlg::OnLButtonDblClk(UINT, POINT)
+{
+    PostMessage(WM_COMMAND, ID_SEARCH, 0);
+    Default();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The hidden main window "__@Qf@__": owns the tray icon and the search window
+// and carries out the tray menu's commands. It is never shown.
+#include "framework/Dialog.h"
+#include "tray/TrayIcon.h"
+
+class CHelperMainDlg : public CDialog {
+public:
+    explicit CHelperMainDlg(CWnd* pParent = nullptr);
+    ~CHelperMainDlg() override;
+
+    BOOL DestroyWindow() override;
+    BOOL OnInitDialog() override;
+
+    CTrayIcon& TrayIcon() { return m_trayIcon; }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnEndSession(BOOL bEnding);
+    void OnSearch();
+    void OnOpenPortal();
+    void OnOpenMakerPage();
+    void OnAbout();
+    void OnExit();
+    void OnLButtonDblClk(UINT nFlags, POINT point);
+
+private:
+    void AddAboutToSystemMenu();
+
+    CTrayIcon m_trayIcon;
+    HICON m_hTrayIcon = nullptr;  // shared image: never destroyed
+    HICON m_hIcon = nullptr;      // resource icon: lives with the module
+};

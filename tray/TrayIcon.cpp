@@ -1,0 +1,319 @@
+#include "tray/TrayIcon.h"
+
+#include "framework/App.h"
+#include "framework/MbString.h"
+#include "tray/SubclassTable.h"
+
+#include <cstring>
+
+const char kDefaultTip[] = "右クリックでメニュー表示";
+const char kBusyTip[] = "コマンド処理中のためメニュー表示できません";
+
+namespace {
+
+constexpr UINT kPopupFlags = TPM_RIGHTBUTTON | TPM_RIGHTALIGN;
+
+LPARAM CursorPosParam()
+{
+    POINT pt = {};
+    GetCursorPos(&pt);
+    return MAKELPARAM(pt.x, pt.y);
+}
+
+// Sets and clears the busy flag around one forwarded event, the tip
+// following it, even if the owner's handler throws.
+class CBusySpell {
+public:
+    explicit CBusySpell(CTrayIcon& icon, BOOL& bBusy) : m_icon(icon), m_bBusy(bBusy)
+    {
+        m_bBusy = TRUE;
+        m_icon.NotifyShell(NIM_MODIFY);
+    }
+    ~CBusySpell()
+    {
+        m_bBusy = FALSE;
+        m_icon.NotifyShell(NIM_MODIFY);
+    }
+    CBusySpell(const CBusySpell&) = delete;
+    CBusySpell& operator=(const CBusySpell&) = delete;
+
+private:
+    CTrayIcon& m_icon;
+    BOOL& m_bBusy;
+};
+
+}  // namespace
+
+void CopyTip(char* pDest, int nBytes, const char* pszTip)
+{
+    if (nBytes <= 0)
+        return;
+    int n = 0;
+    while (pszTip[n] && n < nBytes - 1) {
+        bool lead = MbIsLeadByte(static_cast<unsigned char>(pszTip[n]));
+        int step = (lead && pszTip[n + 1]) ? 2 : 1;
+        if (n + step > nBytes - 1)
+            break;
+        n += step;
+    }
+    std::memcpy(pDest, pszTip, static_cast<size_t>(n));
+    pDest[n] = '\0';
+}
+
+BEGIN_MESSAGE_MAP(CTrayIcon, CStatic)
+    ON_WM_DESTROY()
+    ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
+END_MESSAGE_MAP()
+
+CTrayIcon::~CTrayIcon()
+{
+    // The sub-menu belongs to the loaded menu.
+    if (CMenu::m_hMenu) {
+        CMenu::Detach();
+        m_menu.DestroyMenu();
+    }
+}
+
+DWORD CTrayIcon::BuildRequest(DWORD dwMessage, NOTIFYICONDATAA* pData) const
+{
+    ZeroMemory(pData, sizeof(*pData));
+    pData->cbSize = kNotifySize;
+    pData->hWnd = m_hWnd;
+    pData->uID = kIconId;
+    pData->uFlags = NIF_MESSAGE | NIF_ICON;
+    pData->uCallbackMessage = kCallbackMessage;
+    pData->hIcon = m_hNotifyIcon;
+    if (!pData->hIcon && AfxGetApp() && AfxGetApp()->m_pMainWnd)
+        pData->hIcon = reinterpret_cast<HICON>(
+            AfxGetApp()->m_pMainWnd->SendMessage(WM_GETICON, ICON_SMALL, 0));
+
+    const char* pszTip = nullptr;
+    if (m_bBusy)
+        pszTip = kBusyTip;
+    else if (!m_strTip.IsEmpty())
+        pszTip = m_strTip;
+    else if (m_nMenuId != 0)
+        pszTip = kDefaultTip;
+    if (pszTip) {
+        pData->uFlags |= NIF_TIP;
+        CopyTip(pData->szTip, kTipBytes, pszTip);
+    }
+
+    if (dwMessage == NIM_ADD && m_bInTray)
+        return NIM_MODIFY;
+    if (dwMessage == NIM_MODIFY && !m_bInTray)
+        return NIM_ADD;
+    return dwMessage;
+}
+
+BOOL CTrayIcon::NotifyShell(DWORD dwMessage)
+{
+    if (!m_pOwner)
+        return FALSE;
+    NOTIFYICONDATAA nid;
+    DWORD request = BuildRequest(dwMessage, &nid);
+
+    BOOL bResult = FALSE;
+    if (HasTaskbar() && (request == NIM_DELETE || !m_bHidden)) {
+        ++m_nShellCalls;
+        bResult = CallShell(request, &nid);
+        --m_nShellCalls;
+    }
+
+    if (request == NIM_DELETE)
+        m_bInTray = FALSE;
+    else
+        m_bInTray = bResult;
+    return bResult;
+}
+
+BOOL CTrayIcon::CallShell(DWORD dwMessage, NOTIFYICONDATAA* pData)
+{
+    return Shell_NotifyIconA(dwMessage, pData);
+}
+
+BOOL CTrayIcon::HasTaskbar() const
+{
+    return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
+}
+
+BOOL CTrayIcon::ShowIcon(BOOL bShow)
+{
+    m_bHidden = !bShow;
+    return NotifyShell(bShow ? NIM_ADD : NIM_DELETE);
+}
+
+BOOL CTrayIcon::SetIcon(HICON hIcon)
+{
+    m_hNotifyIcon = hIcon;
+    return NotifyShell(NIM_MODIFY);
+}
+
+void CTrayIcon::UndoMenus()
+{
+    CMenu::Detach();
+    m_menu.DestroyMenu();
+    m_pOwner = nullptr;
+}
+
+BOOL CTrayIcon::Create(CWnd* pOwner, UINT nMenuId, HICON hIcon, BOOL bShow, UINT nCommandId)
+{
+    if ((m_hWnd && IsWindow(m_hWnd)) || !pOwner)
+        return FALSE;
+    m_pOwner = pOwner;
+    m_nCommandId = nCommandId;
+    m_nMenuId = nMenuId;
+    m_hNotifyIcon = hIcon;
+    m_bBusy = FALSE;
+    m_bInTray = FALSE;
+
+    if (nMenuId != 0) {
+        if (!m_menu.LoadMenu(nMenuId)) {
+            m_pOwner = nullptr;
+            return FALSE;
+        }
+        if (!CMenu::Attach(m_menu.GetSubMenu(0))) {
+            UndoMenus();
+            return FALSE;
+        }
+    }
+
+    const RECT rc = {0, 0, 0, 0};
+    if (!CStatic::Create("", SS_USERITEM, rc, pOwner, kIconId)) {
+        UndoMenus();
+        return FALSE;
+    }
+    m_strTip = kDefaultTip;
+    g_uTaskbarCreatedMsg = RegisterWindowMessageA("TaskbarCreated");
+    g_uNotifyTaskbarCreatedMsg = RegisterWindowMessageA("NotifyTaskbarCreated");
+
+    // A window whose registration could not be stored is left alone: the
+    // table could not hand its procedure back.
+    HWND hOwner = pOwner->m_hWnd;
+    auto pfnOld = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hOwner, GWLP_WNDPROC));
+    if (RegisterSubclass(hOwner, m_hWnd, pfnOld))
+        SetWindowLongPtrA(hOwner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassWndProc));
+
+    if (bShow) {
+        m_bHidden = FALSE;
+        NotifyShell(NIM_ADD);
+    }
+    return TRUE;
+}
+
+void CTrayIcon::PreSubclassWindow()
+{
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    NotifyShell(NIM_ADD);
+    CStatic::PreSubclassWindow();
+}
+
+void CTrayIcon::Remove()
+{
+    if (!m_pOwner)
+        return;
+    NotifyShell(NIM_DELETE);
+    SUBCLASS_ENTRY entry = {};
+    HWND hOwner = m_pOwner->m_hWnd;
+    if (UnregisterSubclass(hOwner, &entry) && entry.pfnOldProc)
+        SetWindowLongPtrA(hOwner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.pfnOldProc));
+    m_pOwner = nullptr;
+}
+
+void CTrayIcon::OnDestroy()
+{
+    CStatic::OnDestroy();
+    Remove();
+}
+
+LRESULT CTrayIcon::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    if (!m_bInTray)
+        return 0;
+    if (!HasTaskbar()) {
+        m_bInTray = FALSE;
+        return 0;
+    }
+    m_bHidden = TRUE;
+    NotifyShell(NIM_DELETE);
+    m_bHidden = FALSE;
+    NotifyShell(NIM_ADD);
+    if (m_pOwner)
+        m_pOwner->PostMessage(g_uNotifyTaskbarCreatedMsg,
+                              static_cast<WPARAM>((m_nCommandId & 0xFFFF) << 16), 0);
+    return 0;
+}
+
+void CTrayIcon::SendToOwner(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_pOwner)
+        return;
+    m_bOwnerBusy = TRUE;
+    try {
+        m_pOwner->SendMessage(message, wParam, lParam);
+    } catch (...) {
+        m_bOwnerBusy = FALSE;
+        throw;
+    }
+    m_bOwnerBusy = FALSE;
+}
+
+LRESULT CTrayIcon::ForwardCommand(WPARAM wParam)
+{
+    CBusySpell busy(*this, m_bBusy);
+    SendToOwner(WM_COMMAND, wParam, 0);
+    return 1;
+}
+
+LRESULT CTrayIcon::ForwardMouse(UINT uMouseMsg)
+{
+    const WPARAM high = static_cast<WPARAM>((m_nCommandId & 0xFFFF) << 16);
+    WPARAM keys = 0;
+    if (uMouseMsg == WM_LBUTTONDOWN || uMouseMsg == WM_LBUTTONDBLCLK)
+        keys = MK_LBUTTON;
+    else if (uMouseMsg == WM_RBUTTONDOWN || uMouseMsg == WM_RBUTTONDBLCLK)
+        keys = MK_RBUTTON;
+    const LPARAM pos = CursorPosParam();
+    CBusySpell busy(*this, m_bBusy);
+    SendToOwner(uMouseMsg, high | keys, pos);
+    return 1;
+}
+
+LRESULT CTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND)
+        return ForwardCommand(wParam);
+
+    if (message == kCallbackMessage) {
+        const UINT uMouseMsg = static_cast<UINT>(lParam);
+        if (uMouseMsg < WM_LBUTTONDOWN || uMouseMsg > WM_RBUTTONDBLCLK)
+            return CStatic::WindowProc(message, wParam, lParam);
+        if (m_bBusy) {
+            // The shell delivers its next event while we wait for it to take
+            // the busy tip; that event is no re-entry into the owner, so it
+            // is handled once the current one is through instead of lost.
+            if (m_nShellCalls > 0 && !m_bOwnerBusy)
+                PostMessage(message, wParam, lParam);
+            return 1;
+        }
+        if (uMouseMsg == WM_RBUTTONUP && m_nMenuId != 0) {
+            if (!m_pOwner)
+                return 1;
+            m_pOwner->SendMessage(WM_COMMAND, m_nCommandId, 0);
+            POINT pt = {};
+            GetCursorPos(&pt);
+            // The owner must be foreground or the menu will not close when
+            // the user clicks elsewhere.
+            if (m_pOwner)
+                m_pOwner->SetForegroundWindow();
+            // TrackPopupMenu runs a nested loop; the command it picks comes
+            // back to this window as WM_COMMAND afterwards.
+            CMenu::TrackPopupMenu(kPopupFlags, pt.x, pt.y, m_hWnd);
+            if (m_hWnd)
+                PostMessage(WM_NULL, 0, 0);
+            return 1;
+        }
+        return ForwardMouse(uMouseMsg);
+    }
+    return CStatic::WindowProc(message, wParam, lParam);
+}
