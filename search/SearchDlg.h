@@ -1,0 +1,35 @@
+#pragma once
+// The search window: a query box with the history, a mode box and the search
+// button. Created hidden by the main window; closing it only hides it.
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "search/SearchHistory.h"
+
+class CRegistry;
+
+class CSearchDlg : public CDialog {
+public:
+    explicit CSearchDlg(CWnd* pParent = nullptr);
+    ~CSearchDlg() override;
+
+    HICON m_hSmallIcon = nullptr; // shared image, never freed
+    std::vector<CString> m_history;
+    CComboBox m_comboQuery;
+    int m_nMode = -1;
+    CString m_strQuery;
+
+    void LoadHistory(CRegistry& reg);
+    void SaveHistory();
+    void CalcInitialRect(RECT* pRect);
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    void OnRunSearch();
+    void OnPasteQuery();
+    void OnModeChange();
+    void OnMove(int x, int y);
+};

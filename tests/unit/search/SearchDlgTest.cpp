@@ -1,0 +1,511 @@
+// The search window from the real template, against the real registry under
+// the program's own key, saved away before these tests and put back after them.
+#include <gtest/gtest.h>
+
+#include "app/WebPages.h"
+#include "res/resource.h"
+#include "search/SearchDlg.h"
+#include "search/SearchRequest.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+const char kKey[] = "Software\\VORNELIX\\Quillfind";
+const char kBackupKey[] = "Software\\VORNELIX\\Quillfind unit test backup";
+
+std::vector<std::string> g_launched;
+
+void RecordLaunch(const char* address)
+{
+    g_launched.emplace_back(address);
+}
+
+std::string SubKey(const char* sub)
+{
+    return *sub ? std::string(kKey) + "\\" + sub : std::string(kKey);
+}
+
+void PutValue(const char* sub, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY h = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SubKey(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size),
+              ERROR_SUCCESS);
+    RegCloseKey(h);
+}
+
+void PutDword(const char* sub, const char* name, DWORD value)
+{
+    PutValue(sub, name, REG_DWORD, &value, sizeof(value));
+}
+
+void PutText(const char* name, const char* text)
+{
+    PutValue("text", name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
+}
+
+// False when the value is missing; its type and bytes otherwise.
+bool GetValue(const char* sub, const char* name, DWORD* pType, std::string* pData)
+{
+    HKEY h = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SubKey(sub).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG r = RegQueryValueExA(h, name, nullptr, pType, nullptr, &size);
+    if (r == ERROR_SUCCESS) {
+        pData->assign(size, '\0');
+        r = RegQueryValueExA(h, name, nullptr, pType, reinterpret_cast<BYTE*>(&(*pData)[0]), &size);
+        pData->resize(size);
+    }
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS;
+}
+
+// A stored REG_SZ without its terminating zero; "<missing>" or "<type N>" otherwise.
+std::string StoredText(const char* name)
+{
+    DWORD type = 0;
+    std::string data;
+    if (!GetValue("text", name, &type, &data))
+        return "<missing>";
+    if (type != REG_SZ || data.empty() || data.back() != '\0')
+        return "<type " + std::to_string(type) + ">";
+    return data.substr(0, data.size() - 1);
+}
+
+bool StoredDword(const char* sub, const char* name, DWORD* pValue)
+{
+    DWORD type = 0;
+    std::string data;
+    if (!GetValue(sub, name, &type, &data) || type != REG_DWORD || data.size() != 4)
+        return false;
+    memcpy(pValue, data.data(), 4);
+    return true;
+}
+
+// Replaces the key pTo with a copy of pFrom; false when pFrom is missing.
+bool CopyKey(const char* pFrom, const char* pTo)
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, pTo);
+    HKEY hFrom = nullptr, hTo = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, pFrom, 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
+        return false;
+    bool bCopied = RegCreateKeyExA(HKEY_CURRENT_USER, pTo, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                   &hTo, nullptr) == ERROR_SUCCESS &&
+                   RegCopyTreeA(hFrom, nullptr, hTo) == ERROR_SUCCESS;
+    if (hTo)
+        RegCloseKey(hTo);
+    RegCloseKey(hFrom);
+    return bCopied;
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void SetClipboard(UINT format, HANDLE h)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (h) {
+        EXPECT_TRUE(SetClipboardData(format, h));
+    }
+    CloseClipboard();
+}
+
+void SetClipboardText(const std::string& text)
+{
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    ASSERT_TRUE(h);
+    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    GlobalUnlock(h);
+    SetClipboard(CF_TEXT, h);
+}
+
+std::string Text(HWND h)
+{
+    std::string s(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+    s.resize(static_cast<size_t>(GetWindowTextA(h, &s[0], static_cast<int>(s.size()))));
+    return s;
+}
+
+std::string ItemText(HWND hCombo, int i)
+{
+    LRESULT n = SendMessageA(hCombo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (n == CB_ERR)
+        return "<none>";
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = SendMessageA(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+std::string Address(const char* tail)
+{
+    return std::string(kSearchService) + tail;
+}
+
+class SearchDlgTest : public testing::Test {
+protected:
+    // Keep whatever settings this user had and give them back at the end.
+    static void SetUpTestSuite() { s_bSaved = CopyKey(kKey, kBackupKey); }
+
+    static void TearDownTestSuite()
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        if (s_bSaved)
+            CopyKey(kBackupKey, kKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
+    }
+
+    void SetUp() override
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        g_launched.clear();
+        SetSearchLauncher(&RecordLaunch);
+    }
+
+    void TearDown() override
+    {
+        m_dlg.reset();
+        Pump();
+        SetSearchLauncher(nullptr);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    }
+
+    CSearchDlg& Create()
+    {
+        m_dlg = std::make_unique<CSearchDlg>();
+        EXPECT_TRUE(m_dlg->Create(IDD_SEARCH, nullptr));
+        return *m_dlg;
+    }
+
+    HWND Query() const { return m_dlg->GetDlgItem(IDC_QUERY); }
+    HWND Mode() const { return m_dlg->GetDlgItem(IDC_MODE); }
+    int ModeSel() const { return static_cast<int>(SendMessageA(Mode(), CB_GETCURSEL, 0, 0)); }
+    int HistoryCount() const { return static_cast<int>(SendMessageA(Query(), CB_GETCOUNT, 0, 0)); }
+
+    POINT Corner() const
+    {
+        RECT r;
+        GetWindowRect(m_dlg->m_hWnd, &r);
+        return {r.left, r.top};
+    }
+
+    // Whole text of the query box selected.
+    void ExpectQuerySelected(const std::string& text) const
+    {
+        EXPECT_EQ(Text(Query()), text);
+        DWORD sel = static_cast<DWORD>(SendMessageA(Query(), CB_GETEDITSEL, 0, 0));
+        // Bytes for an ANSI edit field, characters where the field keeps Unicode.
+        const size_t nChars = static_cast<size_t>(
+            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+        EXPECT_EQ(LOWORD(sel), 0);
+        EXPECT_TRUE(HIWORD(sel) == text.size() || HIWORD(sel) == nChars) << HIWORD(sel);
+    }
+
+    void Search(const char* text)
+    {
+        SetWindowTextA(Query(), text);
+        m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
+    }
+
+    void PickMode(int index)
+    {
+        SendMessageA(Mode(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        m_dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_MODE, CBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(Mode()));
+    }
+
+    std::unique_ptr<CSearchDlg> m_dlg;
+    static bool s_bSaved;
+};
+
+bool SearchDlgTest::s_bSaved = false;
+
+} // namespace
+
+TEST_F(SearchDlgTest, FirstStartWithEmptyRegistry)
+{
+    CSearchDlg& dlg = Create();
+    EXPECT_FALSE(dlg.IsWindowVisible());
+    POINT pt = Corner();
+    EXPECT_EQ(pt.x, 40);
+    EXPECT_EQ(pt.y, 40);
+    EXPECT_EQ(dlg.m_nMode, 0);
+    EXPECT_EQ(ModeSel(), 0);
+    ASSERT_EQ(SendMessageA(Mode(), CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(ItemText(Mode(), 0), "AND");
+    EXPECT_EQ(ItemText(Mode(), 1), "OR");
+    EXPECT_EQ(ItemText(Mode(), 2), "ｴｷｽﾊﾟｰﾄ");
+    EXPECT_EQ(HistoryCount(), 0);
+    EXPECT_TRUE(dlg.m_history.empty());
+    EXPECT_TRUE(dlg.m_hSmallIcon);
+    EXPECT_EQ(dlg.SendMessage(WM_GETICON, ICON_SMALL, 0),
+              reinterpret_cast<LRESULT>(dlg.m_hSmallIcon));
+    // Creating and placing the hidden window writes nothing.
+    HKEY h = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &h), ERROR_SUCCESS);
+}
+
+TEST_F(SearchDlgTest, StoredModeIsSelectedAndOutOfRangeModeSearchesWithTheFirstTemplate)
+{
+    PutDword("", "mode", 1);
+    Create();
+    EXPECT_EQ(ModeSel(), 1);
+    m_dlg.reset();
+
+    PutDword("", "mode", 7);
+    Create();
+    EXPECT_EQ(ModeSel(), -1);
+    Search("a b");
+    ASSERT_EQ(g_launched.size(), 1u);
+    EXPECT_EQ(g_launched[0], Address("/bin/query?p=a+b&hc=0&hs=0"));
+    EXPECT_EQ(m_dlg->m_nMode, -1);
+    // Picking a mode stores it at once, without a search.
+    PickMode(2);
+    DWORD mode = 0;
+    EXPECT_TRUE(StoredDword("", "mode", &mode));
+    EXPECT_EQ(mode, 2u);
+    Search("a b");
+    ASSERT_EQ(g_launched.size(), 2u);
+    EXPECT_EQ(g_launched[1], Address("/bin/query?p=a+b&s=e"));
+}
+
+TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
+{
+    CSearchDlg& dlg = Create();
+    dlg.ShowWindow(SW_SHOW);
+    PickMode(1);
+    Search("検索 1+1");
+    ASSERT_EQ(g_launched.size(), 1u);
+    EXPECT_EQ(g_launched[0], Address("/bin/query?p=%8C%9F%8D%F5+1%2B1&s=o"));
+    EXPECT_EQ(StoredText("text00"), "検索 1+1");
+    EXPECT_EQ(StoredText("text01"), "<missing>");
+    EXPECT_EQ(HistoryCount(), 1);
+    EXPECT_EQ(ItemText(Query(), 0), "検索 1+1");
+    EXPECT_EQ(ModeSel(), 1);
+    ExpectQuerySelected("検索 1+1");
+    HWND hFocus = GetFocus();
+    EXPECT_TRUE(hFocus == Query() || GetParent(hFocus) == Query());
+    EXPECT_TRUE(dlg.IsWindowVisible());
+
+    // An empty query is searched and stored too; the next start skips it.
+    Search("");
+    ASSERT_EQ(g_launched.size(), 2u);
+    EXPECT_EQ(g_launched[1], Address("/bin/query?p=&s=o"));
+    EXPECT_EQ(StoredText("text00"), "");
+    EXPECT_EQ(StoredText("text01"), "検索 1+1");
+    m_dlg.reset();
+    Create();
+    EXPECT_EQ(m_dlg->m_history.size(), 1u);
+    EXPECT_EQ(ItemText(Query(), 0), "検索 1+1");
+}
+
+TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
+{
+    PutText("text00", "ABC");
+    PutText("text01", "");
+    PutText("text03", "x");
+    PutText("text10", "never read");
+    Create();
+    ASSERT_EQ(HistoryCount(), 2);
+    EXPECT_EQ(ItemText(Query(), 0), "ABC");
+    EXPECT_EQ(ItemText(Query(), 1), "x");
+
+    Search("abc");
+    EXPECT_EQ(StoredText("text00"), "abc");
+    EXPECT_EQ(StoredText("text01"), "x");
+    for (const char* name : {"text02", "text03", "text0A", "text0F"})
+        EXPECT_EQ(StoredText(name), "<missing>") << name;
+    EXPECT_EQ(StoredText("text10"), "never read");
+    EXPECT_EQ(HistoryCount(), 2);
+    ExpectQuerySelected("abc");
+
+    Search("x");
+    EXPECT_EQ(StoredText("text00"), "x");
+    EXPECT_EQ(StoredText("text01"), "abc");
+}
+
+TEST_F(SearchDlgTest, SeventeenSearchesKeepSixteenNewestFirst)
+{
+    Create();
+    for (int i = 0; i < 17; ++i) {
+        char q[16];
+        wsprintfA(q, "q%02d", i);
+        Search(q);
+    }
+    EXPECT_EQ(HistoryCount(), 16);
+    EXPECT_EQ(StoredText("text00"), "q16");
+    EXPECT_EQ(StoredText("text0A"), "q06");
+    EXPECT_EQ(StoredText("text0F"), "q01");
+    EXPECT_EQ(StoredText("text10"), "<missing>");
+    EXPECT_EQ(m_dlg->m_history.size(), 16u);
+}
+
+TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
+{
+    CSearchDlg& dlg = Create();
+    dlg.ShowWindow(SW_SHOW);
+    const std::string text = "検索テスト abc";
+    SetClipboardText(text);
+    SetWindowTextA(Query(), "old text");
+    dlg.PostMessage(WM_COMMAND, IDC_PASTE, 0);
+    Pump();
+    ExpectQuerySelected(text);
+    HWND hFocus = GetFocus();
+    EXPECT_TRUE(hFocus == Query() || GetParent(hFocus) == Query());
+    EXPECT_TRUE(g_launched.empty());
+    EXPECT_EQ(HistoryCount(), 0);
+
+    // Only an image on the clipboard: the box ends up empty.
+    HDC hdc = GetDC(nullptr);
+    HBITMAP hbm = CreateCompatibleBitmap(hdc, 8, 8);
+    ReleaseDC(nullptr, hdc);
+    SetClipboard(CF_BITMAP, hbm); // the clipboard owns it from here
+    dlg.SendMessage(WM_COMMAND, IDC_PASTE, 0);
+    EXPECT_EQ(Text(Query()), "");
+
+    // Far more text than the box can hold, pasted in reasonable time.
+    SetClipboardText(std::string(100000, 'w'));
+    const DWORD dwStart = GetTickCount();
+    dlg.SendMessage(WM_COMMAND, IDC_PASTE, 0);
+    EXPECT_LT(GetTickCount() - dwStart, 5000u);
+    std::string got = Text(Query());
+    EXPECT_FALSE(got.empty());
+    EXPECT_LT(got.size(), 1000u);
+    EXPECT_EQ(got.find_first_not_of('w'), std::string::npos);
+    Search(got.c_str());
+    ASSERT_EQ(g_launched.size(), 1u);
+    EXPECT_EQ(StoredText("text00"), got);
+}
+
+TEST_F(SearchDlgTest, ValuesOfTheWrongTypeOrSizeGiveTheDefaults)
+{
+    const std::string big(60000, 'z');
+    PutValue("", "mode", REG_SZ, "1", 2);
+    PutValue("WinPos\\Search", "posX", REG_SZ, "7", 2);
+    PutDword("WinPos\\Search", "posY", 300);
+    PutValue("text", "text00", REG_DWORD, "\x41\0\0\0", 4);
+    PutValue("text", "text01", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
+    Create();
+    EXPECT_EQ(ModeSel(), 0);
+    POINT pt = Corner();
+    EXPECT_EQ(pt.x, 40);
+    EXPECT_EQ(pt.y, 40);
+    EXPECT_EQ(HistoryCount(), 0);
+    m_dlg.reset();
+
+    PutValue("", "mode", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
+    PutDword("WinPos\\Search", "posX", 300);
+    PutValue("WinPos\\Search", "posY", REG_DWORD, big.data(), static_cast<DWORD>(big.size()));
+    PutValue("text", "text00", REG_SZ, big.c_str(), static_cast<DWORD>(big.size() + 1));
+    Create();
+    EXPECT_EQ(ModeSel(), 0);
+    pt = Corner();
+    EXPECT_EQ(pt.x, 40);
+    EXPECT_EQ(pt.y, 40);
+    // A long text is still a text: it loads, and a search keeps it second.
+    ASSERT_EQ(HistoryCount(), 1);
+    Search("short");
+    EXPECT_EQ(StoredText("text00"), "short");
+    EXPECT_EQ(StoredText("text01"), big);
+}
+
+TEST_F(SearchDlgTest, StoredPositionIsPulledIntoTheWorkArea)
+{
+    RECT work;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    PutDword("WinPos\\Search", "posX", 123);
+    PutDword("WinPos\\Search", "posY", 145);
+    Create();
+    POINT pt = Corner();
+    EXPECT_EQ(pt.x, 123);
+    EXPECT_EQ(pt.y, 145);
+    RECT r;
+    GetWindowRect(m_dlg->m_hWnd, &r);
+    m_dlg.reset();
+
+    PutDword("WinPos\\Search", "posX", 50000);
+    PutDword("WinPos\\Search", "posY", static_cast<DWORD>(-3000));
+    Create();
+    pt = Corner();
+    EXPECT_EQ(pt.x, work.right - (r.right - r.left));
+    EXPECT_EQ(pt.y, work.top);
+    m_dlg.reset();
+
+    // posX alone is worth nothing.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    PutDword("WinPos\\Search", "posX", 300);
+    Create();
+    pt = Corner();
+    EXPECT_EQ(pt.x, 40);
+    EXPECT_EQ(pt.y, 40);
+}
+
+TEST_F(SearchDlgTest, MovesAreStoredOnlyWhileVisible)
+{
+    CSearchDlg& dlg = Create();
+    dlg.SetWindowPos(nullptr, 200, 210, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DWORD x = 0, y = 0;
+    EXPECT_FALSE(StoredDword("WinPos\\Search", "posX", &x));
+
+    dlg.ShowWindow(SW_SHOW);
+    dlg.SetWindowPos(nullptr, 150, 160, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(StoredDword("WinPos\\Search", "posX", &x));
+    ASSERT_TRUE(StoredDword("WinPos\\Search", "posY", &y));
+    EXPECT_EQ(static_cast<int>(x), 150);
+    EXPECT_EQ(static_cast<int>(y), 160);
+
+    dlg.SetWindowPos(nullptr, -60, -5, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(StoredDword("WinPos\\Search", "posX", &x));
+    ASSERT_TRUE(StoredDword("WinPos\\Search", "posY", &y));
+    EXPECT_EQ(static_cast<int>(x), -60);
+    EXPECT_EQ(static_cast<int>(y), -5);
+
+    // Hiding, then destroying, stores nothing more.
+    dlg.SetWindowPos(nullptr, 150, 160, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    dlg.ShowWindow(SW_HIDE);
+    dlg.SetWindowPos(nullptr, 300, 310, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_dlg.reset();
+    ASSERT_TRUE(StoredDword("WinPos\\Search", "posX", &x));
+    EXPECT_EQ(static_cast<int>(x), 150);
+
+    // The next start comes back at the stored place.
+    Create();
+    POINT pt = Corner();
+    EXPECT_EQ(pt.x, 150);
+    EXPECT_EQ(pt.y, 160);
+}
+
+TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
+{
+    PutText("text00", "kept");
+    CSearchDlg& dlg = Create();
+    for (UINT msg : {0u, 1u, 2u}) {
+        dlg.ShowWindow(SW_SHOW);
+        SetWindowTextA(Query(), "typed");
+        if (msg == 0)
+            dlg.SendMessage(WM_COMMAND, IDOK, 0);
+        else if (msg == 1)
+            dlg.SendMessage(WM_COMMAND, IDCANCEL, 0);
+        else
+            dlg.SendMessage(WM_CLOSE, 0, 0);
+        Pump();
+        EXPECT_FALSE(dlg.IsWindowVisible()) << msg;
+        EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+    }
+    EXPECT_TRUE(g_launched.empty());
+    EXPECT_EQ(StoredText("text00"), "kept");
+    EXPECT_EQ(StoredText("text01"), "<missing>");
+    EXPECT_EQ(dlg.m_history.size(), 1u);
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "search/SearchHistory.h"
+
+#include <string>
+
+namespace {
+
+std::vector<CString> List(std::initializer_list<const char*> items)
+{
+    std::vector<CString> v;
+    for (const char* s : items)
+        v.emplace_back(s);
+    return v;
+}
+
+std::vector<std::string> Strings(const std::vector<CString>& v)
+{
+    std::vector<std::string> out;
+    for (const CString& s : v)
+        out.push_back(s.str());
+    return out;
+}
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST(PutQueryFirst, ReplacesEqualEntriesKeepingTheNewCasing)
+{
+    auto h = List({"ABC", "x"});
+    PutQueryFirst(&h, "abc");
+    EXPECT_EQ(Strings(h), (Names{"abc", "x"}));
+
+    h = List({"one", "Two", "three", "TWO"});
+    PutQueryFirst(&h, "two");
+    EXPECT_EQ(Strings(h), (Names{"two", "one", "three"}));
+}
+
+TEST(PutQueryFirst, MovesAMiddleEntryToTheTopAndKeepsOtherDuplicates)
+{
+    auto h = List({"a", "b", "c", "d"});
+    PutQueryFirst(&h, "c");
+    EXPECT_EQ(Strings(h), (Names{"c", "a", "b", "d"}));
+
+    h = List({"dup", "DUP", "x"});
+    PutQueryFirst(&h, "y");
+    EXPECT_EQ(Strings(h), (Names{"y", "dup", "DUP", "x"}));
+
+    // An empty query is an entry like any other, kept once.
+    h = List({"", "a"});
+    PutQueryFirst(&h, "");
+    EXPECT_EQ(Strings(h), (Names{"", "a"}));
+}
+
+TEST(PutQueryFirst, DropsTheOldestBeyondSixteen)
+{
+    std::vector<CString> h;
+    for (int i = 0; i < kHistoryLimit; ++i) {
+        CString s;
+        s.Format("q%d", i);
+        h.insert(h.begin(), s);
+    }
+    PutQueryFirst(&h, "new");
+    ASSERT_EQ(h.size(), 16u);
+    EXPECT_EQ(h.front().str(), "new");
+    EXPECT_EQ(h[1].str(), "q15");
+    EXPECT_EQ(h.back().str(), "q1");
+
+    // Replacing an entry of a full list drops nothing else.
+    PutQueryFirst(&h, "Q1");
+    ASSERT_EQ(h.size(), 16u);
+    EXPECT_EQ(h.front().str(), "Q1");
+    EXPECT_EQ(h.back().str(), "q2");
+}
+
+TEST(IsSameQuery, FoldsOnlyAsciiLettersOfSingleBytes)
+{
+    EXPECT_TRUE(IsSameQuery("Hello World", "hELLO wORLD"));
+    EXPECT_FALSE(IsSameQuery("abc", "abcd"));
+    EXPECT_FALSE(IsSameQuery("a-b", "a_b"));
+    EXPECT_TRUE(IsSameQuery("", ""));
+    // '@' and '[' sit next to 'A' and 'Z'; '`' and '{' next to 'a' and 'z'.
+    EXPECT_FALSE(IsSameQuery("@[", "`{"));
+}
+
+TEST(IsSameQuery, DoubleByteCharactersInCodePage932)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Shift-JIS code page";
+    // Full-width a and A: equal through the locale's case mapping.
+    EXPECT_TRUE(IsSameQuery("\x82\x81", "\x82\x60"));
+    EXPECT_TRUE(IsSameQuery("x\x82\x81y", "X\x82\x60Y"));
+    // Two different characters whose trail bytes differ only by ASCII case.
+    EXPECT_FALSE(IsSameQuery("\x83\x61", "\x83\x41"));
+    EXPECT_FALSE(IsSameQuery("a\x83\x61", "A\x83\x41"));
+    // Half-width katakana are single bytes and have no case.
+    EXPECT_FALSE(IsSameQuery("\xB1", "\xB2"));
+    EXPECT_TRUE(IsSameQuery("検索", "検索"));
+}
+
+TEST(IsSameQuery, EveryByteIsSingleInCodePage1252)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "needs code page 1252";
+    EXPECT_TRUE(IsSameQuery("\x83\x61", "\x83\x41"));
+    EXPECT_FALSE(IsSameQuery("\x82\x81", "\x82\x60"));
+    // Only A-Z and a-z are folded, not the accented letters.
+    EXPECT_FALSE(IsSameQuery("\xE9", "\xC9"));
+}
+
+TEST(PutQueryFirst, UsesTheCodePageForDoubleByteEntries)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Shift-JIS code page";
+    auto h = List({"\x83\x41", "\x82\x60\x82\x61", "z"});
+    PutQueryFirst(&h, "\x82\x81\x82\x82");
+    EXPECT_EQ(Strings(h), (Names{"\x82\x81\x82\x82", "\x83\x41", "z"}));
+    PutQueryFirst(&h, "\x83\x61");
+    EXPECT_EQ(Strings(h), (Names{"\x83\x61", "\x82\x81\x82\x82", "\x83\x41", "z"}));
+}
