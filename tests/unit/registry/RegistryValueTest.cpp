@@ -234,7 +234,7 @@ TEST_F(RegistryTest, CreateKeyAcceptsAnExistingKeyAndKeepsItsValues)
     EXPECT_TRUE(ValuePresent("x", "keep"));
 }
 
-// The long group is specified as the int group under another type: run both
+// The long group is the int group under another type: run both
 // through the same situations and compare everything they leave behind.
 TEST_F(RegistryTest, LongGroupBehavesExactlyAsTheIntGroup)
 {
