@@ -1,8 +1,13 @@
 #include "app/MainDlg.h"
 
+#include "app/AboutDlg.h"
+#include "app/WebPages.h"
+
 #include "framework/App.h"
 #include "framework/Gdi.h"
 #include "res/resource.h"
+
+#include <shellapi.h>
 
 BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
     ON_WM_SYSCOMMAND()
@@ -37,6 +42,9 @@ BOOL CHelperMainDlg::OnInitDialog()
     m_trayIcon.Create(this, IDR_TRAYMENU, nullptr, TRUE, 0);
     m_trayIcon.SetIcon(m_hTrayIcon);
     m_trayIcon.ShowIcon(TRUE);
+
+    // Hidden until asked for; the program runs on without it if it fails.
+    m_wndSearch.Create(IDD_SEARCH, this);
     return TRUE;
 }
 
@@ -54,6 +62,11 @@ void CHelperMainDlg::AddAboutToSystemMenu()
 
 BOOL CHelperMainDlg::DestroyWindow()
 {
+    // Hidden first, so its destruction saves no position.
+    if (m_wndSearch.m_hWnd) {
+        m_wndSearch.ShowWindow(SW_HIDE);
+        m_wndSearch.DestroyWindow();
+    }
     m_trayIcon.ShowIcon(FALSE);
     m_trayIcon.Remove();
     return CDialog::DestroyWindow();
@@ -100,18 +113,33 @@ void CHelperMainDlg::OnExit()
 
 void CHelperMainDlg::OnSearch()
 {
+    if (!m_wndSearch.m_hWnd)
+        return;
+    m_wndSearch.ShowWindow(m_wndSearch.IsIconic() ? SW_SHOWNORMAL : SW_SHOW);
+    m_wndSearch.SetForegroundWindow();
+    // Posted, so the paste runs after the show and the change of foreground.
+    m_wndSearch.PostMessage(WM_COMMAND, IDC_PASTE, 0);
+}
+
+static void OpenWebPage(const char* pszAddress)
+{
+    ShellExecuteA(nullptr, "open", pszAddress, nullptr, nullptr, SW_SHOW);
 }
 
 void CHelperMainDlg::OnOpenPortal()
 {
+    OpenWebPage(kPortalTopPage);
 }
 
 void CHelperMainDlg::OnOpenMakerPage()
 {
+    OpenWebPage(kMakerPage);
 }
 
 void CHelperMainDlg::OnAbout()
 {
+    CAboutDlg dlg;
+    dlg.DoModal();
 }
 
 void CHelperMainDlg::OnLButtonDblClk(UINT, POINT)

@@ -2,6 +2,7 @@
 // The hidden main window "__@Qf@__": owns the tray icon and the search window
 // and carries out the tray menu's commands. It is never shown.
 #include "framework/Dialog.h"
+#include "search/SearchDlg.h"
 #include "tray/TrayIcon.h"
 
 class CHelperMainDlg : public CDialog {
@@ -30,6 +31,8 @@ protected:
 private:
     void AddAboutToSystemMenu();
 
+    // First member, so it is destroyed last.
+    CSearchDlg m_wndSearch;
     CTrayIcon m_trayIcon;
     HICON m_hTrayIcon = nullptr;  // shared image: never destroyed
     HICON m_hIcon = nullptr;      // resource icon: lives with the module

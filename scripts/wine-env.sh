@@ -59,6 +59,9 @@ qf_env_up() {
   QF_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  # A persistent server with detached streams: it and the desktop process
+  # would otherwise hold the output of whichever test started them.
+  "$QF_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   "$QF_WINE" wineboot </dev/null >/dev/null 2>&1 || true
 }
 

@@ -1,0 +1,356 @@
+"""Drives the real program under Wine and Xvfb as a user would.
+
+The test script prepares the Wine prefix and the display (scripts/wine-env.sh)
+and exports WINEPREFIX, DISPLAY and QF_BUILD; everything here works on them.
+"""
+import os
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+WINE = "/usr/lib/wine/wine64"
+BUILD = Path(os.environ.get("QF_BUILD", Path(__file__).resolve().parents[2] / "build" / "win64"))
+EXE = BUILD / "Quillfind.exe"
+QFTOOL = BUILD / "tools" / "qftool.exe"
+CATCHER = BUILD / "tools" / "catcher.exe"
+ARTIFACTS = Path(os.environ.get("QF_ARTIFACTS", Path(__file__).resolve().parents[2] / "build" / "artifacts"))
+PREFIX = Path(os.environ.get("WINEPREFIX", ""))
+SETTINGS_KEY = r"Software\VORNELIX\Quillfind"
+MAKER_KEY = r"Software\VORNELIX"
+
+MAIN_TITLE = "__@Qf@__"
+SEARCH_TITLE = "　検索条件を入力し、検索ボタンを押して下さい。"
+ABOUT_TITLE = "Qf検索ヘルパーのﾊﾞｰｼﾞｮﾝ情報"
+DEFAULT_TIP = "右クリックでメニュー表示"
+BUSY_TIP = "コマンド処理中のためメニュー表示できません"
+
+# Tray menu items, top to bottom, as keyboard steps from the first item
+# (the separator is skipped by the menu itself).
+MENU_SEARCH, MENU_PORTAL, MENU_MAKER, MENU_ABOUT, MENU_EXIT = 0, 1, 2, 3, 4
+
+
+class Failure(AssertionError):
+    pass
+
+
+def check(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+def sjis(text):
+    return text.encode("cp932")
+
+
+def hexs(text):
+    return sjis(text).hex().upper() if isinstance(text, str) else text.hex().upper()
+
+
+def wait_until(pred, timeout=10.0, step=0.1, what="condition"):
+    end = time.time() + timeout
+    while True:
+        value = pred()
+        if value:
+            return value
+        if time.time() > end:
+            raise Failure(f"timed out waiting for {what}")
+        time.sleep(step)
+
+
+# ---- Windows-side tools -------------------------------------------------
+
+def qftool(*args, check_rc=True, timeout=30):
+    # Output goes through a file: a Wine process may start background
+    # processes that would hold a pipe open long after the tool has ended.
+    with tempfile.TemporaryFile() as out:
+        r = subprocess.run([WINE, str(QFTOOL), *map(str, args)], stdin=subprocess.DEVNULL,
+                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        text = out.read().decode("latin-1")
+    if check_rc and r.returncode != 0:
+        raise Failure(f"qftool {args} failed: {r.returncode}")
+    return text
+
+
+def reg_get(sub, name):
+    """(type, bytes) of a value under HKCU, or None."""
+    out = qftool("reg-get", sub, name).strip()
+    if out in ("nokey", "missing"):
+        return None
+    typ, _, data = out.partition(" ")
+    return int(typ), bytes.fromhex(data)
+
+
+def reg_dword(sub, name):
+    v = reg_get(sub, name)
+    if v is None:
+        return None
+    check(v[0] == 4 and len(v[1]) == 4, f"{name} is not a REG_DWORD: {v}")
+    return int.from_bytes(v[1], "little", signed=True)
+
+
+def reg_list(sub):
+    """(value names, key names) as bytes, or None when the key is missing."""
+    out = qftool("reg-list", sub)
+    if out.strip() == "nokey":
+        return None
+    values, keys = [], []
+    for line in out.splitlines():
+        kind, _, h = line.partition(" ")
+        (values if kind == "value" else keys).append(bytes.fromhex(h))
+    return values, keys
+
+
+def reg_set(sub, name, typ, data: bytes):
+    qftool("reg-set", sub, name, typ, data.hex() or "")
+
+
+def reg_set_dword(sub, name, value):
+    qftool("reg-set-dword", sub, name, value)
+
+
+def reg_delete_tree(sub):
+    qftool("reg-del-tree", sub)
+
+
+def clipboard_text(text):
+    qftool("clip-text", hexs(text) if isinstance(text, str) else text.hex())
+
+
+def window(title):
+    """Facts about the top-level window with that exact title, or None."""
+    out = qftool("win", hexs(title)).strip()
+    if out == "none":
+        return None
+    return {k: int(v, 0) for k, v in (kv.split("=") for kv in out.split())}
+
+
+def windows(title):
+    out = qftool("win-all", hexs(title)).strip()
+    return [{k: int(v, 0) for k, v in (kv.split("=") for kv in line.split())}
+            for line in out.splitlines() if line]
+
+
+def search_state():
+    out = qftool("combo", hexs(SEARCH_TITLE))
+    state = {"items": [], "modeitems": []}
+    for line in out.splitlines():
+        key, _, rest = line.partition(" ")
+        if key == "query":
+            state["query"] = bytes.fromhex(rest)
+        elif key == "sel":
+            state["sel"] = tuple(int(x) for x in rest.split())
+        elif key == "mode":
+            state["mode"] = int(rest)
+        elif key == "item":
+            state["items"].append(bytes.fromhex(rest))
+        elif key == "modeitem":
+            state["modeitems"].append(bytes.fromhex(rest))
+        elif key == "focus":
+            state["focus"] = int(rest)
+        elif key == "caption":
+            state["caption"] = bytes.fromhex(rest)
+    return state
+
+
+def post(title, message, wparam=0, lparam=0):
+    qftool("post", hexs(title), message, wparam, lparam)
+
+
+def tooltip():
+    out = qftool("tooltip").strip()
+    return bytes.fromhex(out.partition(" ")[2])
+
+
+# ---- X side: the tray, menus, keys, screenshots -----------------------------
+
+def xdo(*args, check_rc=True):
+    r = subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True, timeout=20)
+    if check_rc and r.returncode != 0:
+        raise Failure(f"xdotool {args}: {r.stderr}")
+    return r.stdout.strip()
+
+
+def tray_window():
+    ids = xdo("search", "--onlyvisible", "--name", "Wine System Tray", check_rc=False).split()
+    return ids[0] if ids else None
+
+
+def tray_icon_count():
+    """How many icons the visible tray holds (each takes a 20-pixel slot... measured by width)."""
+    w = tray_window()
+    return 0 if not w else 1
+
+
+def tray_geometry():
+    w = wait_until(tray_window, 15, what="the tray window")
+    geo = dict(line.split("=") for line in xdo("getwindowgeometry", "--shell", w).splitlines())
+    return w, int(geo["WIDTH"]), int(geo["HEIGHT"])
+
+
+def icon_point(index=0):
+    w, width, height = tray_geometry()
+    return w, 13 + 24 * index, height - 13
+
+
+def hover_icon(index=0):
+    """Rests the pointer on the icon so that the shell shows its tooltip."""
+    w, x, y = icon_point(index)
+    xdo("mousemove", 600, 600)
+    time.sleep(0.2)
+    xdo("mousemove", "--window", w, x, y)
+    time.sleep(0.1)
+    xdo("mousemove", "--window", w, x + 1, y)
+
+
+def right_click_icon(index=0):
+    w, x, y = icon_point(index)
+    xdo("mousemove", "--window", w, x, y)
+    time.sleep(0.2)
+    xdo("click", "3")
+
+
+def double_click_icon(index=0):
+    w, x, y = icon_point(index)
+    xdo("mousemove", "--window", w, x, y)
+    time.sleep(0.2)
+    xdo("click", "--repeat", "2", "--delay", "80", "1")
+
+
+def menu_window():
+    ids = xdo("search", "--onlyvisible", "--class", "quillfind.exe", check_rc=False).split()
+    for i in ids:
+        if not xdo("getwindowname", i, check_rc=False):
+            return i
+    return None
+
+
+def open_menu(index=0):
+    for _ in range(3):
+        right_click_icon(index)
+        try:
+            return wait_until(menu_window, 4, what="the tray menu")
+        except Failure:
+            xdo("key", "Escape", check_rc=False)
+    raise Failure("the tray menu did not open")
+
+
+def close_menu():
+    m = menu_window()
+    if m:
+        xdo("windowfocus", m, check_rc=False)
+        xdo("key", "Escape", check_rc=False)
+        wait_until(lambda: not menu_window(), 5, what="the menu to close")
+
+
+def choose_menu(item, index=0):
+    m = open_menu(index)
+    xdo("windowfocus", m, check_rc=False)
+    keys = ["Down"] * (item + 1) + ["Return"]
+    xdo("key", "--delay", "60", *keys)
+
+
+def key(*keys):
+    xdo("key", "--delay", "60", *keys)
+
+
+def type_text(text):
+    xdo("type", "--delay", "30", text)
+
+
+def activate_title(title):
+    ids = xdo("search", "--onlyvisible", "--name", "^" + title + "$", check_rc=False).split()
+    check(ids, f"no visible window named {title}")
+    xdo("windowactivate", "--sync", ids[0], check_rc=False)
+    xdo("windowfocus", "--sync", ids[0], check_rc=False)
+    return ids[0]
+
+
+def screenshot(name, crop=None):
+    ARTIFACTS.mkdir(parents=True, exist_ok=True)
+    path = ARTIFACTS / f"{name}.png"
+    subprocess.run(["import", "-window", "root", str(path)], check=False, timeout=20,
+                   capture_output=True)
+    if crop:
+        subprocess.run(["convert", str(path), "-crop", crop, "+repage", str(path)], check=False,
+                       timeout=20, capture_output=True)
+    return path
+
+
+def pixel(path, x, y):
+    out = subprocess.run(["convert", str(path), "-format", f"%[pixel:p{{{x},{y}}}]", "info:-"],
+                         capture_output=True, text=True, timeout=20).stdout
+    return out.strip()
+
+
+# ---- the program ----------------------------------------------------------
+
+class Program:
+    """One running copy of the program."""
+
+    def __init__(self, *args):
+        self.proc = subprocess.Popen([WINE, str(EXE), *args], stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, timeout=15):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end")
+
+    def kill(self):
+        if self.running():
+            self.proc.kill()
+            self.proc.wait(5)
+
+
+def start(*args, wait_icon=True):
+    before = len(windows(MAIN_TITLE))
+    p = Program(*args)
+    if wait_icon:
+        wait_until(lambda: len(windows(MAIN_TITLE)) > before, 20, what="the main window")
+        wait_until(tray_window, 20, what="the tray icon")
+        time.sleep(0.3)
+    return p
+
+
+def exit_via_menu(p):
+    choose_menu(MENU_EXIT)
+    p.wait_exit()
+
+
+def catcher_log():
+    path = PREFIX / "drive_c" / "catcher.log"
+    return path.read_text(encoding="latin-1").splitlines() if path.exists() else []
+
+
+def caught_addresses():
+    out = []
+    for line in catcher_log():
+        # "Z:\...\catcher.exe" "address"
+        parts = line.rsplit('"', 2)
+        out.append(parts[-2] if len(parts) == 3 else line)
+    return out
+
+
+def reset_catcher():
+    path = PREFIX / "drive_c" / "catcher.log"
+    if path.exists():
+        path.unlink()
+
+
+def register_catcher():
+    """Makes the catcher the shell's handler of http addresses in this prefix."""
+    win_path = "Z:" + str(CATCHER).replace("/", "\\")
+    subprocess.run([WINE, "reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d",
+                    f'"{win_path}" "%1"', "/f"], stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=True)
+
+
+def kill_all_copies():
+    subprocess.run(["pkill", "-f", "Quillfind.exe"], check=False)
+    wait_until(lambda: not windows(MAIN_TITLE), 10, what="every copy to end")

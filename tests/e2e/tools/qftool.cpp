@@ -1,0 +1,406 @@
+// The end-to-end tests' hands inside Wine: reads and writes the registry,
+// fills the clipboard, looks at windows and plays other programs' parts.
+// Texts go in and out as hex of their bytes, so code-page bytes survive the
+// trip through the shell untouched.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Hex(const void* p, size_t n)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    const auto* b = static_cast<const unsigned char*>(p);
+    for (size_t i = 0; i < n; ++i) {
+        s += digits[b[i] >> 4];
+        s += digits[b[i] & 15];
+    }
+    return s;
+}
+
+std::vector<unsigned char> Unhex(const char* s)
+{
+    std::vector<unsigned char> out;
+    for (size_t i = 0; s[i] && s[i + 1]; i += 2) {
+        char pair[3] = {s[i], s[i + 1], 0};
+        out.push_back(static_cast<unsigned char>(std::strtoul(pair, nullptr, 16)));
+    }
+    return out;
+}
+
+std::string UnhexText(const char* s)
+{
+    auto v = Unhex(s);
+    return std::string(v.begin(), v.end());
+}
+
+int RegGet(const char* sub, const char* name)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS) {
+        std::puts("nokey");
+        return 0;
+    }
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(h, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        RegCloseKey(h);
+        std::puts("missing");
+        return 0;
+    }
+    std::vector<unsigned char> data(size + 1);
+    RegQueryValueExA(h, name, nullptr, &type, data.data(), &size);
+    RegCloseKey(h);
+    std::printf("%lu %s\n", static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
+    return 0;
+}
+
+int RegList(const char* sub)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS) {
+        std::puts("nokey");
+        return 0;
+    }
+    char name[16384];
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof(name);
+        if (RegEnumValueA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::printf("value %s\n", Hex(name, n).c_str());
+    }
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof(name);
+        if (RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::printf("key %s\n", Hex(name, n).c_str());
+    }
+    RegCloseKey(h);
+    return 0;
+}
+
+int RegSet(const char* sub, const char* name, DWORD type, const std::vector<unsigned char>& data)
+{
+    HKEY h;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                        nullptr) != ERROR_SUCCESS)
+        return 2;
+    LONG r = RegSetValueExA(h, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS ? 0 : 3;
+}
+
+int ClipSet(UINT format, const void* data, size_t size)
+{
+    for (int i = 0; i < 50 && !OpenClipboard(nullptr); ++i)
+        Sleep(20);
+    EmptyClipboard();
+    if (format == CF_BITMAP) {
+        HDC dc = GetDC(nullptr);
+        HBITMAP bmp = CreateCompatibleBitmap(dc, 8, 8);
+        ReleaseDC(nullptr, dc);
+        SetClipboardData(CF_BITMAP, bmp);
+    } else {
+        HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, size + 1);
+        char* p = static_cast<char*>(GlobalLock(g));
+        std::memcpy(p, data, size);
+        p[size] = 0;
+        GlobalUnlock(g);
+        SetClipboardData(format, g);
+    }
+    CloseClipboard();
+    return 0;
+}
+
+HWND FindTitled(const char* hexTitle)
+{
+    return FindWindowA(nullptr, UnhexText(hexTitle).c_str());
+}
+
+void PrintWindow(HWND h)
+{
+    if (!h) {
+        std::puts("none");
+        return;
+    }
+    RECT rc = {};
+    GetWindowRect(h, &rc);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    std::printf("hwnd=%llu visible=%d enabled=%d iconic=%d left=%ld top=%ld right=%ld bottom=%ld "
+                "style=0x%08lX pid=%lu foreground=%d\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)),
+                IsWindowVisible(h) ? 1 : 0, IsWindowEnabled(h) ? 1 : 0, IsIconic(h) ? 1 : 0,
+                rc.left, rc.top, rc.right, rc.bottom,
+                static_cast<unsigned long>(GetWindowLongPtrA(h, GWL_STYLE)),
+                static_cast<unsigned long>(pid), GetForegroundWindow() == h ? 1 : 0);
+}
+
+std::string Text(HWND h)
+{
+    int n = GetWindowTextLengthA(h);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(h, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return s;
+}
+
+// The search window as a user sees it: the query box's text, its selection
+// and list, the mode box's choice, and where the keyboard focus is.
+int Combo(HWND dlg)
+{
+    HWND query = GetDlgItem(dlg, 1006), mode = GetDlgItem(dlg, 1005);
+    std::string text = Text(query);
+    DWORD start = 0, end = 0;
+    SendMessageA(query, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    std::printf("query %s\n", Hex(text.data(), text.size()).c_str());
+    std::printf("sel %lu %lu\n", static_cast<unsigned long>(start), static_cast<unsigned long>(end));
+    std::printf("mode %d\n", static_cast<int>(SendMessageA(mode, CB_GETCURSEL, 0, 0)));
+    int count = static_cast<int>(SendMessageA(query, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        LRESULT n = SendMessageA(query, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::string item(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
+        SendMessageA(query, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(static_cast<size_t>(n > 0 ? n : 0));
+        std::printf("item %s\n", Hex(item.data(), item.size()).c_str());
+    }
+    int modes = static_cast<int>(SendMessageA(mode, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < modes; ++i) {
+        char item[64] = {};
+        SendMessageA(mode, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        std::printf("modeitem %s\n", Hex(item, std::strlen(item)).c_str());
+    }
+    GUITHREADINFO gti = {};
+    gti.cbSize = sizeof(gti);
+    DWORD tid = GetWindowThreadProcessId(dlg, nullptr);
+    int focusId = 0;
+    if (GetGUIThreadInfo(tid, &gti) && gti.hwndFocus) {
+        HWND f = gti.hwndFocus;
+        if (GetParent(f) == query)
+            f = query;  // the edit field inside the drop-down box
+        focusId = GetDlgCtrlID(f);
+    }
+    std::printf("focus %d\n", focusId);
+    std::printf("caption %s\n", Hex(Text(dlg).data(), Text(dlg).size()).c_str());
+    return 0;
+}
+
+// What a restarting shell does: forget the program's icon, then announce a
+// new task bar to every top-level window.
+int TaskbarCreated()
+{
+    HWND main = FindWindowA(nullptr, "__@Qf@__");
+    HWND icon = main ? GetDlgItem(main, 1102) : nullptr;
+    if (icon) {
+        NOTIFYICONDATAA nid = {};
+        nid.cbSize = offsetof(NOTIFYICONDATAA, guidItem);
+        nid.hWnd = icon;
+        nid.uID = 1102;
+        Shell_NotifyIconA(NIM_DELETE, &nid);
+    }
+    SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    std::printf("icon=%d\n", icon ? 1 : 0);
+    return 0;
+}
+
+// A window titled as the program's main window that ignores close requests
+// and counts them into a file.
+const char* g_countFile = nullptr;
+int g_requests = 0;
+
+LRESULT CALLBACK StandInProc(HWND h, UINT m, WPARAM w, LPARAM l)
+{
+    if (m == WM_COMMAND && LOWORD(w) == 1) {
+        ++g_requests;
+        if (FILE* f = std::fopen(g_countFile, "w")) {
+            std::fprintf(f, "%d %lu\n", g_requests, static_cast<unsigned long>(GetTickCount()));
+            std::fclose(f);
+        }
+        return 0;
+    }
+    return DefWindowProcA(h, m, w, l);
+}
+
+int StandIn(const char* countFile, int seconds)
+{
+    g_countFile = countFile;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = StandInProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QfStandIn";
+    RegisterClassA(&wc);
+    HWND h = CreateWindowA("QfStandIn", "__@Qf@__", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+    if (FILE* f = std::fopen(countFile, "w")) {
+        std::fprintf(f, "0 %lu\n", static_cast<unsigned long>(GetTickCount()));
+        std::fclose(f);
+    }
+    SetTimer(h, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_TIMER)
+            break;
+        DispatchMessageA(&msg);
+    }
+    DestroyWindow(h);
+    return 0;
+}
+
+// Tooltip text under the mouse, as the shell shows it.
+int Tooltip()
+{
+    struct Found {
+        std::string text;
+    } found;
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(h, cls, sizeof(cls));
+            if (IsWindowVisible(h) && std::strcmp(cls, "tooltips_class32") == 0) {
+                // GetWindowText would give the caption the server keeps; the
+                // tooltip answers WM_GETTEXT with the tip it shows.
+                char buf[512] = {};
+                DWORD_PTR r = 0;
+                SendMessageTimeoutA(h, WM_GETTEXT, sizeof(buf), reinterpret_cast<LPARAM>(buf),
+                                    SMTO_NORMAL, 3000, &r);
+                reinterpret_cast<Found*>(p)->text = buf;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    std::printf("tip %s\n", Hex(found.text.data(), found.text.size()).c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return 1;
+    const std::string cmd = argv[1];
+    if (cmd == "acp") {
+        std::printf("%u\n", GetACP());
+        return 0;
+    }
+    if (cmd == "reg-get" && argc == 4)
+        return RegGet(argv[2], argv[3]);
+    if (cmd == "reg-list" && argc == 3)
+        return RegList(argv[2]);
+    if (cmd == "reg-set" && argc == 6)
+        return RegSet(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)),
+                      Unhex(argv[5]));
+    if (cmd == "reg-set-dword" && argc == 5) {
+        DWORD v = static_cast<DWORD>(std::strtoll(argv[4], nullptr, 10));
+        return RegSet(argv[2], argv[3], REG_DWORD,
+                      std::vector<unsigned char>(reinterpret_cast<unsigned char*>(&v),
+                                                 reinterpret_cast<unsigned char*>(&v) + 4));
+    }
+    if (cmd == "reg-set-big" && argc == 6) {  // sub name type size: a value of size bytes '7'
+        std::vector<unsigned char> v(std::strtoul(argv[5], nullptr, 10), '7');
+        return RegSet(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)), v);
+    }
+    if (cmd == "reg-del-tree" && argc == 3) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, argv[2]);
+        RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]);
+        return 0;
+    }
+    if (cmd == "clip-text" && argc == 3) {
+        auto v = Unhex(argv[2]);
+        return ClipSet(CF_TEXT, v.data(), v.size());
+    }
+    if (cmd == "clip-big" && argc == 3) {
+        std::string s(std::strtoul(argv[2], nullptr, 10), 'a');
+        for (size_t i = 0; i < s.size(); i += 10)
+            s[i] = 'Q';
+        return ClipSet(CF_TEXT, s.data(), s.size());
+    }
+    if (cmd == "clip-image")
+        return ClipSet(CF_BITMAP, nullptr, 0);
+    if (cmd == "win" && argc == 3) {
+        PrintWindow(FindTitled(argv[2]));
+        return 0;
+    }
+    if (cmd == "win-all" && argc == 3) {  // every top-level window with that title
+        std::string title = UnhexText(argv[2]);
+        for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, nullptr, title.c_str()));)
+            PrintWindow(h);
+        return 0;
+    }
+    if (cmd == "combo" && argc == 3) {
+        HWND h = FindTitled(argv[2]);
+        return h ? Combo(h) : 4;
+    }
+    if (cmd == "post" && argc == 6) {  // title-hex message wparam lparam
+        HWND h = FindTitled(argv[2]);
+        if (!h)
+            return 4;
+        PostMessageA(h, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                     static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)),
+                     static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0)));
+        return 0;
+    }
+    if (cmd == "send" && argc == 6) {
+        HWND h = FindTitled(argv[2]);
+        if (!h)
+            return 4;
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(h, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
+                            static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)),
+                            static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0)), SMTO_NORMAL,
+                            5000, &r);
+        return 0;
+    }
+    if (cmd == "ctrl-text" && argc == 4) {
+        HWND h = FindTitled(argv[2]);
+        HWND c = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
+        std::string t = c ? Text(c) : std::string();
+        std::printf("%s\n", Hex(t.data(), t.size()).c_str());
+        return c ? 0 : 4;
+    }
+    if (cmd == "focus" && argc == 3) {
+        HWND h = FindTitled(argv[2]);
+        if (!h)
+            return 4;
+        SetForegroundWindow(h);
+        return 0;
+    }
+    if (cmd == "taskbar-created")
+        return TaskbarCreated();
+    if (cmd == "stand-in" && argc == 4)
+        return StandIn(argv[2], std::atoi(argv[3]));
+    if (cmd == "tooltip")
+        return Tooltip();
+    if (cmd == "list") {  // every visible top-level window: class and title
+        EnumWindows(
+            [](HWND h, LPARAM) -> BOOL {
+                {
+                    char cls[128] = {};
+                    GetClassNameA(h, cls, sizeof(cls));
+                    std::string t = Text(h);
+                    std::printf("%s %d %s\n", cls, IsWindowVisible(h) ? 1 : 0, Hex(t.data(), t.size()).c_str());
+                }
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
+    if (cmd == "cursor") {
+        CURSORINFO ci = {};
+        ci.cbSize = sizeof(ci);
+        GetCursorInfo(&ci);
+        std::printf("cursor %llu arrow %llu\n",
+                    static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(ci.hCursor)),
+                    static_cast<unsigned long long>(
+                        reinterpret_cast<UINT_PTR>(LoadCursor(nullptr, IDC_ARROW))));
+        return 0;
+    }
+    return 1;
+}
