@@ -142,13 +142,35 @@ void PrintWindow(HWND h)
                 static_cast<unsigned long>(pid), GetForegroundWindow() == h ? 1 : 0);
 }
 
+// A window's text in the ANSI code page. Asked through WM_GETTEXT in wide
+// characters: GetWindowText of another process's window gives only the caption
+// the server keeps, and the ANSI messages are not marshalled faithfully.
+std::string Wide2Ansi(const wchar_t* w)
+{
+    int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, nullptr, nullptr);
+    s.resize(std::strlen(s.c_str()));
+    return s;
+}
+
 std::string Text(HWND h)
 {
-    int n = GetWindowTextLengthA(h);
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(h, &s[0], n + 1);
-    s.resize(static_cast<size_t>(n > 0 ? n : 0));
-    return s;
+    DWORD_PTR len = 0;
+    SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 3000, &len);
+    std::vector<wchar_t> buf(len + 2, L'\0');
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_NORMAL,
+                        3000, &r);
+    return Wide2Ansi(buf.data());
+}
+
+std::string ListText(HWND combo, int i)
+{
+    LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::vector<wchar_t> buf(static_cast<size_t>(n > 0 ? n : 0) + 2, L'\0');
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf.data()));
+    return Wide2Ansi(buf.data());
 }
 
 // The search window as a user sees it: the query box's text, its selection
@@ -164,17 +186,13 @@ int Combo(HWND dlg)
     std::printf("mode %d\n", static_cast<int>(SendMessageA(mode, CB_GETCURSEL, 0, 0)));
     int count = static_cast<int>(SendMessageA(query, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
-        LRESULT n = SendMessageA(query, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::string item(static_cast<size_t>(n > 0 ? n : 0) + 1, '\0');
-        SendMessageA(query, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
-        item.resize(static_cast<size_t>(n > 0 ? n : 0));
+        std::string item = ListText(query, i);
         std::printf("item %s\n", Hex(item.data(), item.size()).c_str());
     }
     int modes = static_cast<int>(SendMessageA(mode, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < modes; ++i) {
-        char item[64] = {};
-        SendMessageA(mode, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-        std::printf("modeitem %s\n", Hex(item, std::strlen(item)).c_str());
+        std::string item = ListText(mode, i);
+        std::printf("modeitem %s\n", Hex(item.data(), item.size()).c_str());
     }
     GUITHREADINFO gti = {};
     gti.cbSize = sizeof(gti);
