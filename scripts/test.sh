@@ -44,7 +44,7 @@ QF_LANG=C.UTF-8
 export LANG=$QF_LANG LC_ALL=$QF_LANG
 qf_env_up "$root/build/wine-1252"
 for t in unit_search unit_registry unit_framework unit_widgets; do
-  exe=build/win64/$t.exe
+  exe=build/win64/tests/$t.exe
   [ -f "$exe" ] || continue
   echo "== $t under code page 1252"
   if "$QF_WINE" "$exe" --gtest_brief=1 </dev/null 2>&1 | tee "build/$t-1252.log" | tail -5; then :; fi
