@@ -18,39 +18,44 @@ trap 'qf_env_down' EXIT
 passed=0 failed=0
 count() {  # adds the "N passed, N failed" of a log to the totals
   local p f
-  p=$(grep -Eo '[0-9]+ passed' "$1" | tail -1 | grep -Eo '[0-9]+' || echo 0)
-  f=$(grep -Eo '[0-9]+ failed' "$1" | tail -1 | grep -Eo '[0-9]+' || echo 0)
+  p=$(grep -Eo '[0-9]+ passed' "$1" | tail -1 | grep -Eo '[0-9]+')
+  f=$(grep -Eo '[0-9]+ failed' "$1" | tail -1 | grep -Eo '[0-9]+')
+  passed=$((passed + ${p:-0})) failed=$((failed + ${f:-0}))
+  [ -n "$p" ] || failed=$((failed + 1))  # no summary at all: the run broke
+}
+
+# Counts the cases of GoogleTest output in a log: passed and failed tests.
+gtest_count() {
+  local p f
+  p=$(grep -Eo '(^|: )\[  PASSED  \] [0-9]+' "$1" | grep -Eo '[0-9]+$' | awk '{s+=$1} END {print s+0}')
+  f=$(grep -Eo '[0-9]+ FAILED TESTS?' "$1" | grep -Eo '^[0-9]+' | awk '{s+=$1} END {print s+0}')
   passed=$((passed + ${p:-0})) failed=$((failed + ${f:-0}))
 }
 
-# Unit tests, code page 932.
+# Unit tests, code page 932: one ctest entry per test program.
 qf_env_up "$root/build/wine-unit"
-ctest --test-dir build/win64 --output-on-failure -j 2 2>&1 | tee build/unit.log
-ctest_rc=${PIPESTATUS[0]}
-ut_pass=$(grep -Eo '[0-9]+ tests? failed out of [0-9]+' build/unit.log | tail -1 | grep -Eo '[0-9]+' | tail -1)
-ut_fail=$(grep -Eo '[0-9]+ tests? failed out of' build/unit.log | tail -1 | grep -Eo '^[0-9]+')
-if grep -q '100% tests passed' build/unit.log; then
-  ut_fail=0
-  ut_pass=$(grep -Eo 'tests passed, 0 tests failed out of [0-9]+' build/unit.log | grep -Eo '[0-9]+$')
-else
-  ut_pass=$(( ${ut_pass:-0} - ${ut_fail:-0} ))
+ctest --test-dir build/win64 -V -j 2 >build/unit.log 2>&1
+ctest_rc=$?
+grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|tests failed|\[  FAILED  \]' build/unit.log
+gtest_count build/unit.log
+if [ "$ctest_rc" -ne 0 ] && ! grep -q 'FAILED TEST' build/unit.log; then
+  echo "ctest failed without a failing test case (a crash?); see build/unit.log"
+  failed=$((failed + 1))
 fi
-[ "$ctest_rc" -eq 0 ] || [ "${ut_fail:-0}" -gt 0 ] || ut_fail=1
-passed=$((passed + ${ut_pass:-0})) failed=$((failed + ${ut_fail:-0}))
 qf_env_down
 
 # The code-page-dependent unit tests again under code page 1252.
-QF_LANG=C.UTF-8
-export LANG=$QF_LANG LC_ALL=$QF_LANG
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 qf_env_up "$root/build/wine-1252"
-for t in unit_search unit_registry unit_framework unit_widgets; do
+for t in unit_search unit_registry unit_framework unit_widgets unit_tray unit_app; do
   exe=build/win64/tests/$t.exe
   [ -f "$exe" ] || continue
-  echo "== $t under code page 1252"
-  if "$QF_WINE" "$exe" --gtest_brief=1 </dev/null 2>&1 | tee "build/$t-1252.log" | tail -5; then :; fi
-  if grep -q '^\[  PASSED  \]' "build/$t-1252.log" && ! grep -q '^\[  FAILED  \]' "build/$t-1252.log"; then
-    passed=$((passed + 1))
-  else
+  "$QF_WINE" "$exe" --gtest_brief=1 </dev/null >"build/$t-1252.log" 2>&1
+  rc=$?
+  echo "== $t under code page 1252: $(grep -E '^\[  (PASSED|FAILED)  \] [0-9]+' "build/$t-1252.log" | tr '\n' ' ')"
+  gtest_count "build/$t-1252.log"
+  if [ "$rc" -ne 0 ] && ! grep -q 'FAILED TEST' "build/$t-1252.log"; then
+    echo "$t crashed under code page 1252; see build/$t-1252.log"
     failed=$((failed + 1))
   fi
 done
