@@ -6,6 +6,9 @@
 
 #include <cstring>
 
+// What the shell of the release target expects of an ANSI request.
+static_assert(sizeof(void*) != 4 || CTrayIcon::kNotifySize == 488, "notify structure size");
+
 const char kDefaultTip[] = "右クリックでメニュー表示";
 const char kBusyTip[] = "コマンド処理中のためメニュー表示できません";
 
