@@ -1,0 +1,211 @@
+"""The uninstaller's switch: a running copy is asked to close, the settings go,
+the maker's key stays, and no window or icon ever appears."""
+import subprocess
+import time
+
+from harness import (MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY, WINE,
+                     Program, check, post, qftool, reg_delete_tree, reg_dword, reg_get, reg_list,
+                     reg_set, reg_set_dword, screenshot, search_state, sjis, start, tray_window,
+                     wait_until, window, windows)
+
+SIBLING_KEY = MAKER_KEY + r"\Quillfind2"
+QUERY = "検索ヘルパー"
+
+
+def write_settings():
+    reg_set_dword(SETTINGS_KEY, "mode", 1)
+    reg_set(SETTINGS_KEY + r"\text", "text00", 1, sjis(QUERY) + b"\0")
+    reg_set(SETTINGS_KEY + r"\text", "text01", 1, b"quill\0")
+    reg_set_dword(SETTINGS_KEY + r"\WinPos\Search", "posX", 40)
+    reg_set_dword(SETTINGS_KEY + r"\WinPos\Search", "posY", 60)
+    # Neighbours in the maker's key: one with a name that starts like the
+    # program's, and a value named exactly like the program's key.
+    reg_set(SIBLING_KEY, "keep", 1, b"sibling\0")
+    reg_set(MAKER_KEY, "Quillfind", 1, b"value\0")
+    reg_set(MAKER_KEY, "Other", 1, b"other\0")
+
+
+def check_settings_removed(named_value_kept=True):
+    check(reg_list(SETTINGS_KEY) is None, "the settings key is still there")
+    maker = reg_list(MAKER_KEY)
+    check(maker is not None, "the maker's key was removed too")
+    values, keys = maker
+    check(keys == [b"Quillfind2"], f"the maker's key lost its other key: {keys}")
+    expected = [b"Other", b"Quillfind"] if named_value_kept else [b"Other"]
+    check(sorted(values) == expected, f"the maker's values: {values}")
+    check(reg_get(SIBLING_KEY, "keep") == (1, b"sibling\0"), "the sibling key was touched")
+    check(reg_get(MAKER_KEY, "Other") == (1, b"other\0"), "the maker's value was touched")
+
+
+def wine_start_time():
+    """What starting and ending a small Windows program costs here."""
+    times = []
+    for _ in range(2):
+        t0 = time.time()
+        qftool("acp")
+        times.append(time.time() - t0)
+    return max(times)
+
+
+def run_removal(*args):
+    """Runs a copy with the given arguments to its end; its run time in seconds."""
+    t0 = time.time()
+    p = Program(*args)
+    try:
+        p.wait_exit(10)
+        return time.time() - t0
+    finally:
+        p.kill()
+
+
+def end_copies(*copies):
+    for p in copies:
+        if p is not None:
+            p.kill()
+
+
+def test_removal_closes_running_copy_and_removes_settings():
+    first = remover = None
+    try:
+        write_settings()
+        first = start()
+        # The running copy has read the settings: its search window shows the history.
+        post(MAIN_TITLE, 0x0111, 32772, 0)
+        wait_until(lambda: (window(SEARCH_TITLE) or {}).get("visible"), 10,
+                   what="the search window")
+        check(search_state()["items"][:2] == [sjis(QUERY), b"quill"], "history not shown")
+        check(tray_window(), "no icon before the removal")
+        screenshot("removal-before-running-copy", "300x120+0+0")
+
+        t0 = time.time()
+        remover = Program("/UNREGIST")
+        first_end = None
+        seen_after_first = []
+        while remover.running():
+            if first_end is None and not first.running():
+                first_end = time.time()
+            elif first_end is not None:
+                # Between the running copy's end and its own: no icon, no main window.
+                seen_after_first.append((tray_window(), len(windows(MAIN_TITLE))))
+            check(time.time() - t0 < 10, "the removal did not end")
+            time.sleep(0.05)
+        elapsed = time.time() - t0
+        first.wait_exit(5)
+        first_end = first_end or time.time()
+
+        check(first_end < t0 + elapsed, "the running copy ended only after the removal")
+        check(all(s == (None, 0) for s in seen_after_first),
+              f"a window or icon showed during the removal: {seen_after_first}")
+        check(tray_window() is None, "the running copy's icon stayed")
+        check(not windows(MAIN_TITLE), "a main window is left")
+        # One request answered at once: one pause of a second, not two.
+        check(1.0 <= elapsed < 3.0, f"removal took {elapsed:.2f} s")
+        check(elapsed < 1.9 + wine_start_time(), f"removal took {elapsed:.2f} s: two pauses?")
+        check_settings_removed()
+        screenshot("removal-after-running-copy", "300x120+0+0")
+        # Nothing the closed copy did writes the settings back.
+        time.sleep(0.5)
+        check(reg_list(SETTINGS_KEY) is None, "the settings key came back")
+    finally:
+        end_copies(first, remover)
+        reg_delete_tree(MAKER_KEY)
+
+
+def test_removal_without_running_copy_ends_at_once():
+    try:
+        write_settings()
+        base = wine_start_time()
+        limit = min(base + 0.8, 1.0)  # a pause of a second never fits
+        elapsed = run_removal("/UNREGIST")
+        check(elapsed < limit, f"removal took {elapsed:.2f} s, a plain start {base:.2f} s")
+        check_settings_removed()
+        check(not windows(MAIN_TITLE) and tray_window() is None, "a window or icon appeared")
+        # With no key left it still ends at once. The key removal then falls
+        # back to a value of that name in the maker's key, and takes only that.
+        elapsed = run_removal("/UNREGIST")
+        check(elapsed < limit, f"second removal took {elapsed:.2f} s")
+        check_settings_removed(named_value_kept=False)
+    finally:
+        reg_delete_tree(MAKER_KEY)
+
+
+def read_requests(path):
+    """(requests so far, tick of the last one) that the stand-in wrote."""
+    try:
+        count, tick = path.read_text().split()
+        return int(count), int(tick)
+    except (OSError, ValueError):
+        return None
+
+
+def test_removal_asks_an_ignoring_copy_twice():
+    count_file = PREFIX / "drive_c" / "qf-standin.txt"
+    if count_file.exists():
+        count_file.unlink()
+    stand_in = subprocess.Popen([WINE, str(QFTOOL), "stand-in", r"C:\qf-standin.txt", "15"],
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+    remover = None
+    try:
+        write_settings()
+        wait_until(lambda: read_requests(count_file) and window(MAIN_TITLE), 10,
+                   what="the stand-in window")
+
+        t0 = time.time()
+        remover = Program("/UNREGIST")
+        seen = {}  # request number -> (time seen, tick, settings key present then)
+        during = []
+        while remover.running():
+            got = read_requests(count_file)
+            if got and got[0] and got[0] not in seen:
+                seen[got[0]] = (time.time(), got[1], reg_list(SETTINGS_KEY) is not None)
+                during.append((tray_window(), len(windows(MAIN_TITLE))))
+            check(time.time() - t0 < 10, "the removal did not end")
+            time.sleep(0.02)
+        end = time.time()
+        elapsed = end - t0
+
+        check(sorted(seen) == [1, 2], f"requests seen: {sorted(seen)}")
+        check(read_requests(count_file)[0] == 2, "more than two requests")
+        check(seen[1][2] and seen[2][2], "the settings went before both pauses were over")
+        pause = seen[2][1] - seen[1][1]
+        check(800 <= pause <= 1800, f"{pause} ms between the two requests")
+        check(end - seen[2][0] >= 0.8, f"removal {end - seen[2][0]:.2f} s after the 2nd request")
+        check(2.0 <= elapsed < 4.0, f"removal took {elapsed:.2f} s")
+        check(all(d == (None, 1) for d in during), f"a window or icon of its own: {during}")
+        check(stand_in.poll() is None, "the stand-in should still run")
+        check_settings_removed()
+    finally:
+        if stand_in.poll() is None:
+            stand_in.kill()
+            stand_in.wait(5)
+        end_copies(remover)
+        reg_delete_tree(MAKER_KEY)
+
+
+def test_removal_switch_spellings():
+    p = None
+    try:
+        base = wine_start_time()
+        limit = min(base + 0.8, 1.0)  # a pause of a second never fits
+        # Lower case, glued into other text, and after a double-byte
+        # character whose trail byte is a backslash.
+        for arg in ("/unregist", "x/UNREGISTx", "表/unregist"):
+            reg_set_dword(SETTINGS_KEY + r"\WinPos\Search", "posX", 40)
+            elapsed = run_removal(arg)
+            check(elapsed < limit, f"{arg}: took {elapsed:.2f} s")
+            check(reg_list(SETTINGS_KEY) is None, f"{arg}: the settings are still there")
+            check(reg_list(MAKER_KEY) is not None, f"{arg}: the maker's key went")
+
+        # Without the slash it is a normal start that keeps the settings.
+        write_settings()
+        p = start("-UNREGIST", "UNREGIST")
+        check(window(MAIN_TITLE) and tray_window(), "a normal start must show its icon")
+        check(reg_list(SETTINGS_KEY) is not None, "a normal start removed the settings")
+        post(MAIN_TITLE, 0x0111, 1, 0)
+        p.wait_exit(10)
+        check(reg_dword(SETTINGS_KEY, "mode") == 1, "a normal start changed the settings")
+    finally:
+        end_copies(p)
+        reg_delete_tree(MAKER_KEY)
+
