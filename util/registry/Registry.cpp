@@ -45,22 +45,106 @@ BOOL WriteOpen(CRegistry& reg, const CString& strPath, CRegKey& key)
     return key.Create(root.Get(), strSubKey) == ERROR_SUCCESS;
 }
 
-// Resolves a path and opens its key for reading; never creates anything.
-BOOL ReadOpen(CRegistry& reg, const CString& strPath, CRegKey& key)
+// Keeps the open-key overload's further parameters out of deduction: they are
+// taken from the arguments, and the overload is then picked by its type.
+template <typename T> struct NonDeduced {
+    using Type = T;
+};
+
+template <typename... Params>
+using OpenKeyOverload = BOOL (CRegistry::*)(HKEY, CString, typename NonDeduced<Params>::Type...);
+
+// The open-key overload is called through the table of virtual functions, so
+// a derived class that overrides it changes the other two overloads with it.
+template <typename... Params>
+BOOL CallOpenKey(CRegistry& reg, OpenKeyOverload<Params...> pfn, HKEY hKey, const CString& strName,
+                 Params... args)
+{
+    return (reg.*pfn)(hKey, strName, args...) ? TRUE : FALSE;
+}
+
+// Root-plus-sub-key writes: missing keys on the way are created first.
+template <typename... Params>
+BOOL CallOnCreatedKey(CRegistry& reg, HKEY hRoot, const CString& strSubKey,
+                      OpenKeyOverload<Params...> pfn, const CString& strName, Params... args)
+{
+    CRegKey key;
+    if (key.Create(hRoot, strSubKey) != ERROR_SUCCESS)
+        return FALSE;
+    return CallOpenKey(reg, pfn, key.Get(), strName, args...);
+}
+
+// Root-plus-sub-key reads and deletes: a missing key gives 0, is not created,
+// and the open-key overload is not called, so its output stays as it was.
+template <typename... Params>
+BOOL CallOnOpenedKey(CRegistry& reg, HKEY hRoot, const CString& strSubKey, REGSAM samDesired,
+                     OpenKeyOverload<Params...> pfn, const CString& strName, Params... args)
+{
+    CRegKey key;
+    if (key.Open(hRoot, strSubKey, samDesired) != ERROR_SUCCESS)
+        return FALSE;
+    return CallOpenKey(reg, pfn, key.Get(), strName, args...);
+}
+
+template <typename... Params>
+BOOL CallOnWriteOpenedPath(CRegistry& reg, const CString& strPath, OpenKeyOverload<Params...> pfn,
+                           const CString& strName, Params... args)
+{
+    CRegKey key;
+    if (!WriteOpen(reg, strPath, key))
+        return FALSE;
+    return CallOpenKey(reg, pfn, key.Get(), strName, args...);
+}
+
+// Reading by path opens the resolved key directly under its root and never
+// creates anything.
+template <typename... Params>
+BOOL CallOnReadOpenedPath(CRegistry& reg, const CString& strPath, OpenKeyOverload<Params...> pfn,
+                          const CString& strName, Params... args)
 {
     HKEY hRoot = nullptr;
     CString strSubKey;
     if (!reg.ResolvePath(strPath, &hRoot, &strSubKey))
         return FALSE;
-    return key.Open(hRoot, strSubKey, kReadAccess) == ERROR_SUCCESS;
+    return CallOnOpenedKey(reg, hRoot, strSubKey, kReadAccess, pfn, strName, args...);
 }
 
-BOOL QueryDword(HKEY hKey, const CString& strName, DWORD* pdwValue)
+// Every integer group stores 4 bytes as REG_DWORD; a WORD is zero-extended.
+BOOL WriteDword(HKEY hKey, const CString& strName, DWORD dwValue)
 {
+    return RegSetValueExA(hKey, strName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
+                          sizeof(dwValue)) == ERROR_SUCCESS;
+}
+
+// Reads up to 4 bytes into an integer of the caller. The type is not checked.
+// Data shorter than 4 bytes replace only that many low-order bytes; longer
+// data fail. If the call fails, the value is left unchanged (the read goes
+// through a copy, so a refused read cannot leave part of the data behind).
+template <typename T> BOOL ReadDword(HKEY hKey, const CString& strName, T* pValue)
+{
+    if (!pValue)
+        return FALSE;
+    DWORD dwRead = static_cast<DWORD>(*pValue);
     DWORD dwType = REG_DWORD;
     DWORD cbData = sizeof(DWORD);
-    return RegQueryValueExA(hKey, strName, nullptr, &dwType, reinterpret_cast<BYTE*>(pdwValue),
-                            &cbData) == ERROR_SUCCESS;
+    if (RegQueryValueExA(hKey, strName, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwRead),
+                         &cbData) != ERROR_SUCCESS)
+        return FALSE;
+    *pValue = static_cast<T>(dwRead);
+    return TRUE;
+}
+
+// The long group is the int group under another type. The int read works on a
+// copy, which goes back whatever the result, so the long sees exactly what an
+// int would.
+template <typename ReadInt> BOOL ReadLongAsInt(long* plValue, ReadInt readInt)
+{
+    if (!plValue)
+        return FALSE;
+    int nValue = static_cast<int>(*plValue);
+    BOOL bResult = readInt(&nValue);
+    *plValue = nValue;
+    return bResult;
 }
 
 } // namespace
@@ -192,10 +276,8 @@ BOOL CRegistry::DeleteKey(HKEY hRoot, CString strSubKey)
 // A missing key gives 0 and is not created.
 BOOL CRegistry::DeleteValue(HKEY hRoot, CString strSubKey, CString strName)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kDeleteAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return DeleteValue(key.Get(), strName);
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess, &CRegistry::DeleteValue,
+                           strName);
 }
 
 BOOL CRegistry::DeleteValue(HKEY hKey, CString strName)
@@ -216,10 +298,7 @@ BOOL CRegistry::DeleteValue(CString strPath, CString strName)
 
 BOOL CRegistry::SetString(HKEY hRoot, CString strSubKey, CString strName, CString strValue)
 {
-    CRegKey key;
-    if (key.Create(hRoot, strSubKey) != ERROR_SUCCESS)
-        return FALSE;
-    return SetString(key.Get(), strName, strValue) ? TRUE : FALSE;
+    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetString, strName, strValue);
 }
 
 // The terminating zero is stored with the text.
@@ -232,10 +311,7 @@ BOOL CRegistry::SetString(HKEY hKey, CString strName, CString strValue)
 
 BOOL CRegistry::SetString(CString strPath, CString strName, CString strValue)
 {
-    CRegKey key;
-    if (!WriteOpen(*this, strPath, key))
-        return FALSE;
-    return SetString(key.Get(), strName, strValue) ? TRUE : FALSE;
+    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetString, strName, strValue);
 }
 
 // On failure the string is empty.
@@ -244,10 +320,8 @@ BOOL CRegistry::GetString(HKEY hRoot, CString strSubKey, CString strName, CStrin
     if (!pstrValue)
         return FALSE;
     pstrValue->Empty();
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetString(key.Get(), strName, pstrValue) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetString, strName,
+                           pstrValue);
 }
 
 // The type is not checked: a REG_DWORD 0x41 reads as "A", a REG_MULTI_SZ as its
@@ -285,17 +359,13 @@ BOOL CRegistry::GetString(HKEY hKey, CString strName, CString* pstrValue)
 // On failure the string is empty, unless the path itself could not be resolved.
 BOOL CRegistry::GetString(CString strPath, CString strName, CString* pstrValue)
 {
-    if (!pstrValue)
-        return FALSE;
     HKEY hRoot = nullptr;
     CString strSubKey;
-    if (!ResolvePath(strPath, &hRoot, &strSubKey))
+    if (!pstrValue || !ResolvePath(strPath, &hRoot, &strSubKey))
         return FALSE;
     pstrValue->Empty();
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetString(key.Get(), strName, pstrValue) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetString, strName,
+                           pstrValue);
 }
 
 BOOL CRegistry::DeleteString(HKEY hRoot, CString strSubKey, CString strName)
@@ -317,64 +387,38 @@ BOOL CRegistry::DeleteString(CString strPath, CString strName)
 
 BOOL CRegistry::SetInt(HKEY hRoot, CString strSubKey, CString strName, int nValue)
 {
-    CRegKey key;
-    if (key.Create(hRoot, strSubKey) != ERROR_SUCCESS)
-        return FALSE;
-    return SetInt(key.Get(), strName, nValue) ? TRUE : FALSE;
+    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetInt, strName, nValue);
 }
 
 BOOL CRegistry::SetInt(HKEY hKey, CString strName, int nValue)
 {
-    return RegSetValueExA(hKey, strName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nValue),
-                          sizeof(nValue)) == ERROR_SUCCESS;
+    return WriteDword(hKey, strName, static_cast<DWORD>(nValue));
 }
 
 BOOL CRegistry::SetInt(CString strPath, CString strName, int nValue)
 {
-    CRegKey key;
-    if (!WriteOpen(*this, strPath, key))
-        return FALSE;
-    return SetInt(key.Get(), strName, nValue) ? TRUE : FALSE;
+    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetInt, strName, nValue);
 }
 
-// If the call fails, the value is left unchanged.
 BOOL CRegistry::GetInt(HKEY hRoot, CString strSubKey, CString strName, int* pnValue)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetInt(key.Get(), strName, pnValue) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetInt, strName,
+                           pnValue);
 }
 
-// The type is not checked. Data shorter than 4 bytes replace only that many
-// low-order bytes; longer data fail. If the call fails, the value is left
-// unchanged (the read goes through a copy, so a refused read cannot leave
-// part of the data behind).
 BOOL CRegistry::GetInt(HKEY hKey, CString strName, int* pnValue)
 {
-    if (!pnValue)
-        return FALSE;
-    DWORD dwRead = static_cast<DWORD>(*pnValue);
-    if (!QueryDword(hKey, strName, &dwRead))
-        return FALSE;
-    *pnValue = static_cast<int>(dwRead);
-    return TRUE;
+    return ReadDword(hKey, strName, pnValue);
 }
 
 BOOL CRegistry::GetInt(CString strPath, CString strName, int* pnValue)
 {
-    CRegKey key;
-    if (!ReadOpen(*this, strPath, key))
-        return FALSE;
-    return GetInt(key.Get(), strName, pnValue) ? TRUE : FALSE;
+    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetInt, strName, pnValue);
 }
 
 BOOL CRegistry::DeleteInt(HKEY hRoot, CString strSubKey, CString strName)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kDeleteAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return DeleteInt(key.Get(), strName);
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess, &CRegistry::DeleteInt, strName);
 }
 
 BOOL CRegistry::DeleteInt(HKEY hKey, CString strName)
@@ -391,60 +435,39 @@ BOOL CRegistry::DeleteInt(CString strPath, CString strName)
 
 BOOL CRegistry::SetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD dwValue)
 {
-    CRegKey key;
-    if (key.Create(hRoot, strSubKey) != ERROR_SUCCESS)
-        return FALSE;
-    return SetDword(key.Get(), strName, dwValue) ? TRUE : FALSE;
+    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetDword, strName, dwValue);
 }
 
 BOOL CRegistry::SetDword(HKEY hKey, CString strName, DWORD dwValue)
 {
-    return RegSetValueExA(hKey, strName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                          sizeof(dwValue)) == ERROR_SUCCESS;
+    return WriteDword(hKey, strName, dwValue);
 }
 
 BOOL CRegistry::SetDword(CString strPath, CString strName, DWORD dwValue)
 {
-    CRegKey key;
-    if (!WriteOpen(*this, strPath, key))
-        return FALSE;
-    return SetDword(key.Get(), strName, dwValue) ? TRUE : FALSE;
+    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetDword, strName, dwValue);
 }
 
 BOOL CRegistry::GetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwValue)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetDword(key.Get(), strName, pdwValue) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetDword, strName,
+                           pdwValue);
 }
 
-// As GetInt: unchecked type, short data fill the low-order bytes, unchanged on failure.
 BOOL CRegistry::GetDword(HKEY hKey, CString strName, DWORD* pdwValue)
 {
-    if (!pdwValue)
-        return FALSE;
-    DWORD dwRead = *pdwValue;
-    if (!QueryDword(hKey, strName, &dwRead))
-        return FALSE;
-    *pdwValue = dwRead;
-    return TRUE;
+    return ReadDword(hKey, strName, pdwValue);
 }
 
 BOOL CRegistry::GetDword(CString strPath, CString strName, DWORD* pdwValue)
 {
-    CRegKey key;
-    if (!ReadOpen(*this, strPath, key))
-        return FALSE;
-    return GetDword(key.Get(), strName, pdwValue) ? TRUE : FALSE;
+    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetDword, strName, pdwValue);
 }
 
 BOOL CRegistry::DeleteDword(HKEY hRoot, CString strSubKey, CString strName)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kDeleteAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return DeleteDword(key.Get(), strName);
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess, &CRegistry::DeleteDword,
+                           strName);
 }
 
 BOOL CRegistry::DeleteDword(HKEY hKey, CString strName)
@@ -461,54 +484,34 @@ BOOL CRegistry::DeleteDword(CString strPath, CString strName)
 
 BOOL CRegistry::SetWord(HKEY hRoot, CString strSubKey, CString strName, WORD wValue)
 {
-    CRegKey key;
-    if (key.Create(hRoot, strSubKey) != ERROR_SUCCESS)
-        return FALSE;
-    return SetWord(key.Get(), strName, wValue) ? TRUE : FALSE;
+    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetWord, strName, wValue);
 }
 
 BOOL CRegistry::SetWord(HKEY hKey, CString strName, WORD wValue)
 {
-    DWORD dwValue = wValue;
-    return RegSetValueExA(hKey, strName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
-                          sizeof(dwValue)) == ERROR_SUCCESS;
+    return WriteDword(hKey, strName, wValue);
 }
 
 BOOL CRegistry::SetWord(CString strPath, CString strName, WORD wValue)
 {
-    CRegKey key;
-    if (!WriteOpen(*this, strPath, key))
-        return FALSE;
-    return SetWord(key.Get(), strName, wValue) ? TRUE : FALSE;
+    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetWord, strName, wValue);
 }
 
 BOOL CRegistry::GetWord(HKEY hRoot, CString strSubKey, CString strName, WORD* pwValue)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetWord(key.Get(), strName, pwValue) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetWord, strName,
+                           pwValue);
 }
 
-// Reads up to 4 bytes and keeps the low 16 bits; a 1-byte value replaces only
-// the low byte. If the call fails, the value is left unchanged.
+// Keeps the low 16 bits; a 1-byte value replaces only the low byte.
 BOOL CRegistry::GetWord(HKEY hKey, CString strName, WORD* pwValue)
 {
-    if (!pwValue)
-        return FALSE;
-    DWORD dwRead = *pwValue;
-    if (!QueryDword(hKey, strName, &dwRead))
-        return FALSE;
-    *pwValue = LOWORD(dwRead);
-    return TRUE;
+    return ReadDword(hKey, strName, pwValue);
 }
 
 BOOL CRegistry::GetWord(CString strPath, CString strName, WORD* pwValue)
 {
-    CRegKey key;
-    if (!ReadOpen(*this, strPath, key))
-        return FALSE;
-    return GetWord(key.Get(), strName, pwValue) ? TRUE : FALSE;
+    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetWord, strName, pwValue);
 }
 
 BOOL CRegistry::DeleteWord(HKEY hRoot, CString strSubKey, CString strName)
@@ -543,36 +546,20 @@ BOOL CRegistry::SetLong(CString strPath, CString strName, long lValue)
     return SetInt(strPath, strName, static_cast<int>(lValue));
 }
 
-// The int read works on a copy, which goes back whatever the result, so the
-// long sees exactly what an int would.
 BOOL CRegistry::GetLong(HKEY hRoot, CString strSubKey, CString strName, long* plValue)
 {
-    if (!plValue)
-        return FALSE;
-    int nValue = static_cast<int>(*plValue);
-    BOOL bResult = GetInt(hRoot, strSubKey, strName, &nValue);
-    *plValue = nValue;
-    return bResult;
+    return ReadLongAsInt(plValue,
+                         [&](int* pnValue) { return GetInt(hRoot, strSubKey, strName, pnValue); });
 }
 
 BOOL CRegistry::GetLong(HKEY hKey, CString strName, long* plValue)
 {
-    if (!plValue)
-        return FALSE;
-    int nValue = static_cast<int>(*plValue);
-    BOOL bResult = GetInt(hKey, strName, &nValue);
-    *plValue = nValue;
-    return bResult;
+    return ReadLongAsInt(plValue, [&](int* pnValue) { return GetInt(hKey, strName, pnValue); });
 }
 
 BOOL CRegistry::GetLong(CString strPath, CString strName, long* plValue)
 {
-    if (!plValue)
-        return FALSE;
-    int nValue = static_cast<int>(*plValue);
-    BOOL bResult = GetInt(strPath, strName, &nValue);
-    *plValue = nValue;
-    return bResult;
+    return ReadLongAsInt(plValue, [&](int* pnValue) { return GetInt(strPath, strName, pnValue); });
 }
 
 BOOL CRegistry::DeleteLong(HKEY hRoot, CString strSubKey, CString strName)
@@ -597,10 +584,7 @@ BOOL CRegistry::DeleteLong(CString strPath, CString strName)
 BOOL CRegistry::SetBinary(HKEY hRoot, CString strSubKey, CString strName, const BYTE* pData,
                           DWORD cbData)
 {
-    CRegKey key;
-    if (key.Create(hRoot, strSubKey) != ERROR_SUCCESS)
-        return FALSE;
-    return SetBinary(key.Get(), strName, pData, cbData) ? TRUE : FALSE;
+    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetBinary, strName, pData, cbData);
 }
 
 BOOL CRegistry::SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD cbData)
@@ -610,23 +594,19 @@ BOOL CRegistry::SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD c
     return RegSetValueExA(hKey, strName, 0, REG_BINARY, pData, cbData) == ERROR_SUCCESS;
 }
 
+// A null pointer fails before anything is opened or created.
 BOOL CRegistry::SetBinary(CString strPath, CString strName, const BYTE* pData, DWORD cbData)
 {
     if (!pData)
         return FALSE;
-    CRegKey key;
-    if (!WriteOpen(*this, strPath, key))
-        return FALSE;
-    return SetBinary(key.Get(), strName, pData, cbData) ? TRUE : FALSE;
+    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetBinary, strName, pData, cbData);
 }
 
 BOOL CRegistry::GetBinary(HKEY hRoot, CString strSubKey, CString strName, BYTE* pData,
                           DWORD* pcbData)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetBinary(key.Get(), strName, pData, pcbData) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetBinary, strName,
+                           pData, pcbData);
 }
 
 // Data larger than the capacity give 0 and are not copied; *pcbData then
@@ -642,10 +622,7 @@ BOOL CRegistry::GetBinary(CString strPath, CString strName, BYTE* pData, DWORD* 
 {
     if (!pData || !pcbData)
         return FALSE;
-    CRegKey key;
-    if (!ReadOpen(*this, strPath, key))
-        return FALSE;
-    return GetBinary(key.Get(), strName, pData, pcbData) ? TRUE : FALSE;
+    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetBinary, strName, pData, pcbData);
 }
 
 BOOL CRegistry::DeleteBinary(HKEY hRoot, CString strSubKey, CString strName)
@@ -667,10 +644,8 @@ BOOL CRegistry::DeleteBinary(CString strPath, CString strName)
 
 BOOL CRegistry::GetValueType(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwType)
 {
-    CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
-        return FALSE;
-    return GetValueType(key.Get(), strName, pdwType) ? TRUE : FALSE;
+    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetValueType, strName,
+                           pdwType);
 }
 
 // If the call fails, the type is left unchanged.
@@ -688,10 +663,7 @@ BOOL CRegistry::GetValueType(HKEY hKey, CString strName, DWORD* pdwType)
 
 BOOL CRegistry::GetValueType(CString strPath, CString strName, DWORD* pdwType)
 {
-    CRegKey key;
-    if (!ReadOpen(*this, strPath, key))
-        return FALSE;
-    return GetValueType(key.Get(), strName, pdwType) ? TRUE : FALSE;
+    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetValueType, strName, pdwType);
 }
 
 // An empty name asks only whether the key exists.

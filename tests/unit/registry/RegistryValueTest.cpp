@@ -268,19 +268,41 @@ TEST_F(RegistryTest, LongGroupBehavesExactlyAsTheIntGroup)
 }
 
 // Root-plus-sub-key and path overloads do their value work through the
-// open-key overload, so overriding that one changes all three.
+// open-key overload, so overriding that one changes all three: writes on a
+// created key, reads and deletes on an opened one.
 TEST_F(RegistryTest, OverloadsCallTheOpenKeyFormVirtually)
 {
-    class CDoubling : public CRegistry {
+    class CObserved : public CRegistry {
     public:
         using CRegistry::CRegistry;
+        using CRegistry::DeleteDword;
+        using CRegistry::GetString;
+        using CRegistry::GetWord;
         using CRegistry::SetInt;
         BOOL SetInt(HKEY hKey, CString strName, int nValue) override
         {
             return CRegistry::SetInt(hKey, strName, nValue * 2);
         }
+        BOOL GetWord(HKEY hKey, CString strName, WORD* pwValue) override
+        {
+            const BOOL bResult = CRegistry::GetWord(hKey, strName, pwValue);
+            *pwValue += 100;
+            return bResult;
+        }
+        BOOL GetString(HKEY hKey, CString strName, CString* pstrValue) override
+        {
+            const BOOL bResult = CRegistry::GetString(hKey, strName, pstrValue);
+            *pstrValue += "!";
+            return bResult;
+        }
+        BOOL DeleteDword(HKEY, CString) override
+        {
+            ++m_nDeletes;
+            return FALSE;
+        }
+        int m_nDeletes = 0;
     };
-    CDoubling reg(m_strPath);
+    CObserved reg(m_strPath);
     EXPECT_EQ(TRUE, reg.SetInt("", "a", 5));
     EXPECT_EQ(TRUE, reg.SetInt(HKEY_CURRENT_USER, m_strSubKey, "b", 6));
     EXPECT_EQ(TRUE, reg.SetLong("", "c", 7L));
@@ -291,4 +313,20 @@ TEST_F(RegistryTest, OverloadsCallTheOpenKeyFormVirtually)
     EXPECT_EQ(10, a);
     EXPECT_EQ(12, b);
     EXPECT_EQ(14, c);
+
+    RawSetDword("", "w", 1);
+    RawSet("", "s", REG_SZ, "x", 2);
+    WORD w1 = 0, w2 = 0;
+    EXPECT_EQ(TRUE, reg.GetWord("", "w", &w1));
+    EXPECT_EQ(TRUE, reg.GetWord(HKEY_CURRENT_USER, m_strSubKey, "w", &w2));
+    EXPECT_EQ(101, w1);
+    EXPECT_EQ(101, w2);
+    CString s1, s2;
+    EXPECT_EQ(TRUE, reg.GetString("", "s", &s1));
+    EXPECT_EQ(TRUE, reg.GetString(HKEY_CURRENT_USER, m_strSubKey, "s", &s2));
+    EXPECT_STREQ("x!", s1);
+    EXPECT_STREQ("x!", s2);
+    EXPECT_EQ(FALSE, reg.DeleteDword(HKEY_CURRENT_USER, m_strSubKey, "w"));
+    EXPECT_EQ(1, reg.m_nDeletes);
+    EXPECT_TRUE(ValuePresent("", "w"));
 }
