@@ -284,6 +284,79 @@ def pixel(path, x, y):
     return out.strip()
 
 
+def pixels(path, left, top, width, height):
+    """Rows of (r, g, b) tuples of a region of a screenshot."""
+    out = subprocess.run(["convert", str(path), "-crop", f"{width}x{height}+{left}+{top}",
+                          "+repage", "-depth", "8", "rgb:-"],
+                         capture_output=True, timeout=20).stdout
+    check(len(out) == width * height * 3, f"could not read {width}x{height} pixels of {path}")
+    return [[tuple(out[(r * width + c) * 3:(r * width + c) * 3 + 3]) for c in range(width)]
+            for r in range(height)]
+
+
+def x_cursor():
+    """The pointer image the X server shows now, as rows of '.' (transparent),
+    '#' (black), 'o' (white) and '?' (other), with its hot spot. Read through
+    XFixes: what the user sees, whichever process set it."""
+    import ctypes
+
+    class Image(ctypes.Structure):
+        _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
+                    ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                    ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                    ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                    ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+    x11 = ctypes.CDLL("libX11.so.6")
+    xfixes = ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(Image)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
+    check(display, "cannot open the X display")
+    try:
+        ptr = xfixes.XFixesGetCursorImage(display)
+        check(ptr, "XFixes gave no cursor image")
+        img = ptr.contents
+        rows = []
+        for r in range(img.height):
+            row = ""
+            for c in range(img.width):
+                argb = img.pixels[r * img.width + c] & 0xFFFFFFFF
+                rgb = argb & 0xFFFFFF
+                row += ("." if argb >> 24 == 0 else "#" if rgb == 0 else
+                        "o" if rgb == 0xFFFFFF else "?")
+            rows.append(row)
+        hot = (img.xhot, img.yhot)
+        x11.XFree(ptr)
+        return rows, hot
+    finally:
+        x11.XCloseDisplay(display)
+
+
+def ctrl_rect(title, control_id):
+    """(left, top, right, bottom) of a dialog's control on the screen, or None."""
+    out = qftool("ctrl-rect", hexs(title), control_id, check_rc=False).strip()
+    if not out.startswith("left="):
+        return None
+    facts = dict(kv.split("=") for kv in out.split())
+    return tuple(int(facts[k]) for k in ("left", "top", "right", "bottom"))
+
+
+def drag(x0, y0, x1, y1):
+    """Presses the left button at one point, moves in steps and lets go at another."""
+    xdo("mousemove", x0, y0)
+    time.sleep(0.1)
+    xdo("mousedown", "1")
+    for i in range(1, 4):
+        xdo("mousemove", x0 + (x1 - x0) * i // 3, y0 + (y1 - y0) * i // 3)
+        time.sleep(0.1)
+    xdo("mouseup", "1")
+
+
 # ---- the program ----------------------------------------------------------
 
 class Program:
@@ -351,6 +424,29 @@ def register_catcher():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=True)
 
 
+def own_copies():
+    """Process ids of the copies running in this Wine prefix. Other test runs on
+    the same machine have their own prefixes, and their copies are not ours."""
+    pids = []
+    for proc in Path("/proc").iterdir():
+        if not proc.name.isdigit():
+            continue
+        try:
+            if b"Quillfind.exe" not in (proc / "cmdline").read_bytes():
+                continue
+            env = (proc / "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if f"WINEPREFIX={PREFIX}".encode() in env:
+            pids.append(int(proc.name))
+    return pids
+
+
 def kill_all_copies():
-    subprocess.run(["pkill", "-f", "Quillfind.exe"], check=False)
+    for pid in own_copies():
+        try:
+            os.kill(pid, 9)
+        except OSError:
+            pass
     wait_until(lambda: not windows(MAIN_TITLE), 10, what="every copy to end")
+
