@@ -168,6 +168,10 @@ std::string Text(HWND h)
 std::string ListText(HWND combo, int i)
 {
     LRESULT n = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    // Wine passes another process only 512 characters of room for a list
+    // entry, and a longer entry overruns it inside the program: give its length.
+    if (n >= 512)
+        return "<long " + std::to_string(n) + ">";
     std::vector<wchar_t> buf(static_cast<size_t>(n > 0 ? n : 0) + 2, L'\0');
     SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf.data()));
     return Wide2Ansi(buf.data());
@@ -310,6 +314,24 @@ int main(int argc, char** argv)
     }
     if (cmd == "reg-get" && argc == 4)
         return RegGet(argv[2], argv[3]);
+    if (cmd == "reg-values" && argc == 3) {  // every value of a key: name-hex type data-hex
+        HKEY h;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, argv[2], 0, KEY_READ, &h) != ERROR_SUCCESS) {
+            std::puts("nokey");
+            return 0;
+        }
+        std::vector<unsigned char> data(1 << 20);
+        for (DWORD i = 0;; ++i) {
+            char name[16384];
+            DWORD n = sizeof(name), type = 0, size = static_cast<DWORD>(data.size());
+            if (RegEnumValueA(h, i, name, &n, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+                break;
+            std::printf("%s %lu %s\n", Hex(name, n).c_str(), static_cast<unsigned long>(type),
+                        Hex(data.data(), size).c_str());
+        }
+        RegCloseKey(h);
+        return 0;
+    }
     if (cmd == "reg-list" && argc == 3)
         return RegList(argv[2]);
     if (cmd == "reg-set" && argc == 6)
@@ -382,6 +404,45 @@ int main(int argc, char** argv)
         std::string t = c ? Text(c) : std::string();
         std::printf("%s\n", Hex(t.data(), t.size()).c_str());
         return c ? 0 : 4;
+    }
+    if (cmd == "ctrl-rect" && argc == 4) {  // title-hex id: the control's screen rectangle
+        HWND h = FindTitled(argv[2]);
+        HWND c = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
+        RECT rc = {};
+        if (!c || !GetWindowRect(c, &rc))
+            return 4;
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
+                    rc.bottom, IsWindowVisible(c) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "foreground") {  // class and title of the foreground window
+        HWND h = GetForegroundWindow();
+        char cls[128] = {};
+        if (h)
+            GetClassNameA(h, cls, sizeof(cls));
+        std::string t = h ? Text(h) : std::string();
+        std::printf("hwnd=%llu class=%s title=%s\n",
+                    static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)), cls,
+                    Hex(t.data(), t.size()).c_str());
+        return 0;
+    }
+    if (cmd == "workarea") {
+        RECT rc = {};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld\n", rc.left, rc.top, rc.right, rc.bottom);
+        return 0;
+    }
+    if (cmd == "dropped-rect" && argc == 4) {  // title-hex id: a drop-down box's list and item height
+        HWND h = FindTitled(argv[2]);
+        HWND c = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
+        if (!c)
+            return 4;
+        RECT rc = {};
+        SendMessageA(c, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&rc));
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld item=%d dropped=%d\n", rc.left, rc.top,
+                    rc.right, rc.bottom, static_cast<int>(SendMessageA(c, CB_GETITEMHEIGHT, 0, 0)),
+                    static_cast<int>(SendMessageA(c, CB_GETDROPPEDSTATE, 0, 0)));
+        return 0;
     }
     if (cmd == "focus" && argc == 3) {
         HWND h = FindTitled(argv[2]);

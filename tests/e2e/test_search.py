@@ -1,0 +1,540 @@
+"""The search from the tray: the search window, the request the shell receives,
+the history, the mode and the window's place, as a user meets them."""
+import time
+
+from harness import (MAIN_TITLE, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SEARCH_TITLE,
+                     SETTINGS_KEY, Failure, caught_addresses, check, choose_menu, clipboard_text,
+                     double_click_icon, key, post, qftool, register_catcher,
+                     register_windowed_catcher, tooltip, reg_dword, reg_get, reg_list, reg_set,
+                     reg_values,
+                     screenshot, search_state, sjis, start, tray_geometry, tray_window,
+                     type_text, wait_until, window, xdo)
+
+TEXT_KEY = SETTINGS_KEY + r"\text"
+POS_KEY = SETTINGS_KEY + r"\WinPos\Search"
+SERVICE = "http://search.zumtal.example/bin/query?p="
+SUFFIX = {0: "&hc=0&hs=0", 1: "&s=o", 2: "&s=e"}
+MODE_ITEMS = [b"AND", b"OR", sjis("ｴｷｽﾊﾟｰﾄ")]
+ID_MODE, ID_QUERY, ID_SEARCH = 1005, 1006, 32772
+WM_COMMAND, WM_SYSCOMMAND, SC_MINIMIZE = 0x0111, 0x0112, 0xF020
+
+
+def encoded(query):
+    """The query as the service expects it in the address, worked out here
+    byte by byte from the encoding rules."""
+    data = sjis(query) if isinstance(query, str) else query
+    kept = set(b"*-.@_ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789")
+    out, i = [], 0
+    while i < len(data):
+        b = data[i]
+        if b in kept:
+            out.append(chr(b))
+        elif b == 0x20:
+            out.append("+")
+        elif 0x80 <= b <= 0x9F or b >= 0xE0:
+            out.append("%%%02X" % b)
+            if i + 1 < len(data):
+                i += 1
+                out.append("%%%02X" % data[i])
+        else:
+            out.append("%%%02X" % b)
+        i += 1
+    return "".join(out)
+
+
+def address(query, mode=0):
+    return SERVICE + encoded(query) + SUFFIX[mode]
+
+
+def chars(query):
+    """Length as the query box counts it (characters, not bytes)."""
+    return len(query)
+
+
+# ---- driving the search window ------------------------------------------
+
+def visible_search():
+    w = window(SEARCH_TITLE)
+    return w if w and w["visible"] else None
+
+
+def hidden_search():
+    w = window(SEARCH_TITLE)
+    return w is not None and not w["visible"]
+
+
+def wait_query(query):
+    want = sjis(query) if isinstance(query, str) else query
+    return wait_until(lambda: (lambda s: s if s.get("query") == want else None)(search_state()),
+                      8, what=f"the query box to show {want[:40]!r}")
+
+
+def show_by_double_click(query=None):
+    double_click_icon()
+    w = wait_until(visible_search, 10, what="the search window")
+    if query is not None:
+        wait_query(query)
+    time.sleep(0.5)  # the icon ignores a second action while busy
+    return w
+
+
+def show_by_menu(query=None):
+    choose_menu(MENU_SEARCH)
+    w = wait_until(visible_search, 10, what="the search window")
+    if query is not None:
+        wait_query(query)
+    return w
+
+
+def rect(out):
+    return {k: int(v) for k, v in (kv.split("=") for kv in out.split())}
+
+
+def control_rect(ctrl_id):
+    return rect(qftool("ctrl-rect", sjis(SEARCH_TITLE).hex(), ctrl_id))
+
+
+def click_at(x, y):
+    xdo("mousemove", x, y)
+    time.sleep(0.1)
+    xdo("click", "1")
+
+
+def click_control(ctrl_id):
+    r = control_rect(ctrl_id)
+    click_at((r["left"] + r["right"]) // 2, (r["top"] + r["bottom"]) // 2)
+
+
+def click_caption():
+    w = visible_search()
+    click_at(w["left"] + 120, w["top"] + 10)
+
+
+def back_to_window():
+    """Brings the search window back in front, as a user clicks back on it,
+    should the program the shell started have taken the foreground."""
+    if not visible_search()["foreground"]:
+        click_caption()
+        wait_until(lambda: visible_search()["foreground"], 5, what="the window in front")
+
+
+def searched(count, what="the address"):
+    return wait_until(lambda: (lambda a: a if len(a) >= count else None)(caught_addresses()), 10,
+                      what=what)
+
+
+def history_values():
+    """The history values in the registry: name -> (type, bytes)."""
+    return reg_values(TEXT_KEY) or {}
+
+
+def check_history(queries):
+    """Registry and drop-down list both hold exactly these, newest first."""
+    want = [sjis(q) if isinstance(q, str) else q for q in queries]
+    values = history_values()
+    expect = {"text%02X" % i: (1, q + b"\0") for i, q in enumerate(want)}
+    check(values == expect, f"history values {values} != {expect}")
+    items = search_state()["items"]
+    check(items == want, f"drop-down list {items} != {want}")
+
+
+def check_query_selected(query):
+    s = search_state()
+    want = sjis(query) if isinstance(query, str) else query
+    check(s["query"] == want, f"query box {s['query']!r} != {want!r}")
+    n = chars(query) if isinstance(query, str) else len(query)
+    check(s["sel"] == (0, n), f"query not fully selected: {s['sel']} for {n} characters")
+    check(s["focus"] == ID_QUERY, f"focus on {s['focus']}, not the query box")
+    return s
+
+
+def exit_program(p):
+    choose_menu(MENU_EXIT)
+    p.wait_exit()
+
+
+def away_from_icon():
+    """Moves the mouse off the icon through the tray's empty part, so its
+    tooltip goes and leaves the window in view."""
+    tray, width, height = tray_geometry()
+    xdo("mousemove", "--window", tray, width - 20, height - 13)
+    wait_until(lambda: tooltip() == b"", 6, step=0.2, what="the tooltip to go")
+    xdo("mousemove", 700, 500)
+
+
+def launch():
+    """Starts the program with its icon first in the tray. The shell drops the
+    icon of a copy that was killed only when the mouse passes over it."""
+    p = start()
+    for x in (13, 37, 13):
+        xdo("mousemove", "--window", tray_window(), x, tray_geometry()[2] - 13)
+        time.sleep(0.1)
+    xdo("mousemove", 700, 500)
+    return p
+
+
+def program(fn):
+    """Runs a test and ends the copies it left with the close request, so no
+    dead icon stays in the tray for the next test."""
+    def run():
+        register_windowed_catcher()
+        try:
+            fn()
+        finally:
+            register_catcher()
+            for _ in range(4):
+                if not window(MAIN_TITLE):
+                    break
+                post(MAIN_TITLE, WM_COMMAND, 1, 0)
+                time.sleep(0.3)
+    run.__name__ = fn.__name__
+    run.__wrapped__ = fn
+    return run
+
+
+# ---- the tests ------------------------------------------------------------
+
+@program
+def test_first_start_double_click_and_search():
+    query = "検索テスト abc"
+    clipboard_text(query)
+    p = launch()
+    w = show_by_double_click(query)
+    check((w["left"], w["top"]) == (40, 40), f"first start must place the window at (40, 40): {w}")
+    check(w["foreground"], "the search window must come to the front")
+    s = check_query_selected(query)
+    check(s["mode"] == 0 and s["modeitems"] == MODE_ITEMS, f"mode box: {s}")
+    check(s["items"] == [], f"the list must be empty on a first start: {s['items']}")
+    check(s["caption"] == sjis(SEARCH_TITLE), f"caption {s['caption']!r}")
+    away_from_icon()
+    before = screenshot("search-window-first-start", "400x140+0+0")
+
+    click_control(ID_SEARCH)
+    check(searched(1) == [address(query)], f"caught {caught_addresses()}")
+    check(caught_addresses()[0] == SERVICE + "%8C%9F%8D%F5%83%65%83%58%83%67+abc&hc=0&hs=0",
+          "the rules and the address disagree")
+    check(reg_get(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), "text00 must hold the query")
+    wait_until(lambda: search_state()["items"] == [sjis(query)], 5, what="the list to hold the query")
+    check_history([query])
+    check(visible_search(), "the window stays open after a search")
+    # The mode was never changed, so it is not stored.
+    check(reg_get(SETTINGS_KEY, "mode") is None, "a search must not store the mode")
+    back_to_window()
+    check_query_selected(query)
+    xdo("mousemove", 700, 500)
+    after = screenshot("search-window-after-search", "400x140+0+0")
+    check(before.exists() and after.exists(), "screenshots missing")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_menu_shows_and_every_show_pastes_again():
+    clipboard_text("メニューから")
+    p = launch()
+    w = show_by_menu("メニューから")
+    check((w["left"], w["top"]) == (40, 40) and w["foreground"], f"window: {w}")
+    check_query_selected("メニューから")
+    # Shown again while visible: the paste is repeated with the new clipboard.
+    clipboard_text("二回目 xyz")
+    show_by_menu("二回目 xyz")
+    check_query_selected("二回目 xyz")
+    clipboard_text("ﾊﾝｶｸ 3")
+    show_by_double_click("ﾊﾝｶｸ 3")
+    check_query_selected("ﾊﾝｶｸ 3")
+    # A minimised window comes back restored.
+    post(SEARCH_TITLE, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+    wait_until(lambda: window(SEARCH_TITLE)["iconic"], 5, what="the window to minimise")
+    clipboard_text("restored")
+    show_by_double_click("restored")
+    w = window(SEARCH_TITLE)
+    check(w["visible"] and not w["iconic"] and (w["left"], w["top"]) == (40, 40),
+          f"not restored: {w}")
+    # Only an image on the clipboard: the box ends up empty.
+    qftool("clip-image")
+    show_by_menu(b"")
+    check(caught_addresses() == [], "showing the window must not search")
+    check(history_values() == {}, "showing the window must not touch the history")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_mode_is_stored_when_chosen_and_used_for_searches():
+    clipboard_text("mode test")
+    p = launch()
+    show_by_double_click("mode test")
+    key("Tab")  # to the mode box
+    wait_until(lambda: search_state()["focus"] == ID_MODE, 5, what="the mode box's focus")
+    key("Down")
+    wait_until(lambda: reg_dword(SETTINGS_KEY, "mode") == 1, 5, what="mode 1 in the registry")
+    check(reg_get(SETTINGS_KEY, "mode") == (4, (1).to_bytes(4, "little")), "mode must be REG_DWORD 1")
+    check(reg_list(TEXT_KEY) is None and caught_addresses() == [], "no search was made")
+    exit_program(p)
+
+    p = launch()
+    show_by_double_click("mode test")
+    check(search_state()["mode"] == 1, "OR must be selected after a restart")
+    click_control(ID_SEARCH)
+    check(searched(1) == [address("mode test", 1)], f"caught {caught_addresses()}")
+
+    # The mouse: open the mode box and pick the third entry.
+    back_to_window()
+    click_control(ID_MODE)
+    drop = rect(qftool("dropped-rect", sjis(SEARCH_TITLE).hex(), ID_MODE))
+    wait_until(lambda: rect(qftool("dropped-rect", sjis(SEARCH_TITLE).hex(), ID_MODE))["dropped"],
+               5, what="the mode list to drop down")
+    box = control_rect(ID_MODE)
+    click_at((box["left"] + box["right"]) // 2, box["bottom"] + 2 + drop["item"] * 2 + drop["item"] // 2)
+    wait_until(lambda: reg_dword(SETTINGS_KEY, "mode") == 2, 5, what="mode 2 in the registry")
+    check(search_state()["mode"] == 2, "the expert mode must be selected")
+    click_control(ID_SEARCH)
+    check(searched(2)[1] == address("mode test", 2), f"caught {caught_addresses()}")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_mode_out_of_range_uses_first_template():
+    reg_set(SETTINGS_KEY, "mode", 4, (7).to_bytes(4, "little"))
+    clipboard_text("seven")
+    p = launch()
+    show_by_double_click("seven")
+    check(search_state()["mode"] == -1, "a stored mode 7 must leave the mode box without a choice")
+    click_control(ID_SEARCH)
+    check(searched(1) == [address("seven", 0)], f"caught {caught_addresses()}")
+    check(reg_dword(SETTINGS_KEY, "mode") == 7, "a search must not rewrite the mode")
+    check(p.running(), "the program ended")
+
+
+def search_typed(query, how):
+    """Types the query over the selected one and starts the search the way given."""
+    back_to_window()
+    type_text(query)
+    if how == "click":
+        click_control(ID_SEARCH)
+    else:
+        key("Tab", "Tab", how)
+
+
+@program
+def test_history_keeps_sixteen_newest_first():
+    clipboard_text("")
+    p = launch()
+    show_by_double_click(b"")
+    queries = ["q%02d" % i for i in range(17)]
+    search_typed(queries[0], "click")
+    searched(1)
+    # Typed one after the other, as fast as a user types: the search leaves the
+    # query selected and focused, so each new query replaces the last.
+    for i, q in enumerate(queries[1:]):
+        xdo("type", "--delay", "20", q)
+        xdo("key", "--delay", "40", "Tab", "Tab", ("Return", "space")[i % 2])
+    searched(17, "seventeen searches")
+    check(caught_addresses() == [address(q) for q in queries], f"caught {caught_addresses()}")
+    wait_until(lambda: len(search_state()["items"]) == 16, 5, what="16 list entries")
+    newest = list(reversed(queries))[:16]
+    check_history(newest)
+    check(reg_get(TEXT_KEY, "text10") is None, "never more than 16 values")
+
+    # The same query in another letter case moves to the top with its casing.
+    search_typed("Q05", "click")
+    check(searched(18)[17] == address("Q05"), "Q05 not searched")
+    wait_until(lambda: search_state()["items"][:1] == [b"Q05"], 5, what="Q05 at the top")
+    check_history(["Q05"] + [q for q in newest if q != "q05"])
+    back_to_window()
+    check_query_selected("Q05")
+
+    # Full-width letters compare through the locale's case mapping.
+    clipboard_text("ｆｕｌｌ")
+    show_by_double_click("ｆｕｌｌ")
+    click_control(ID_SEARCH)
+    searched(19)
+    clipboard_text("ＦＵＬＬ")
+    back_to_window()
+    show_by_double_click("ＦＵＬＬ")
+    click_control(ID_SEARCH)
+    check(searched(20)[19] == address("ＦＵＬＬ"), "ＦＵＬＬ not searched")
+    wait_until(lambda: search_state()["items"][:1] == [sjis("ＦＵＬＬ")], 5, what="ＦＵＬＬ first")
+    items = search_state()["items"]
+    check(sjis("ｆｕｌｌ") not in items and len(items) == 16, f"list {items}")
+    check(p.running(), "the program ended")
+
+
+def drag(x0, y0, x1, y1):
+    xdo("mousemove", x0, y0)
+    time.sleep(0.1)
+    xdo("mousedown", "1")
+    for k in range(1, 6):
+        xdo("mousemove", x0 + (x1 - x0) * k // 5, y0 + (y1 - y0) * k // 5)
+        time.sleep(0.05)
+    xdo("mouseup", "1")
+
+
+@program
+def test_position_is_kept_across_starts():
+    clipboard_text("move me")
+    p = launch()
+    w = show_by_double_click("move me")
+    check(reg_list(POS_KEY) is None, "showing the window must not store a position")
+    drag(w["left"] + 150, w["top"] + 10, w["left"] + 150 + 311, w["top"] + 10 + 217)
+    moved = wait_until(lambda: (lambda v: v if v["left"] != 40 else None)(visible_search()), 5,
+                       what="the window to move")
+    check((moved["left"], moved["top"]) == (40 + 311, 40 + 217), f"moved to {moved}")
+    wait_until(lambda: reg_dword(POS_KEY, "posX") == moved["left"], 5, what="posX")
+    check(reg_dword(POS_KEY, "posY") == moved["top"], "posY")
+    check(reg_get(POS_KEY, "posX")[0] == 4 and reg_get(POS_KEY, "posY")[0] == 4, "REG_DWORD")
+    exit_program(p)
+    # Ending the program hides, then destroys the window: nothing more is stored.
+    check(reg_dword(POS_KEY, "posX") == moved["left"], "exit changed posX")
+
+    p = launch()
+    w = show_by_double_click("move me")
+    check((w["left"], w["top"]) == (moved["left"], moved["top"]), f"came back at {w}")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_stored_position_is_pulled_into_the_work_area():
+    work = rect(qftool("workarea"))
+    cases = [
+        ((5000, -300), lambda cx, cy: (work["right"] - cx, work["top"])),
+        ((-500, 5000), lambda cx, cy: (work["left"], work["bottom"] - cy)),
+    ]
+    for (x, y), expect in cases:
+        qftool("reg-del-tree", SETTINGS_KEY)
+        qftool("reg-set-dword", POS_KEY, "posX", x)
+        qftool("reg-set-dword", POS_KEY, "posY", y)
+        clipboard_text("clamp")
+        p = launch()
+        w = show_by_double_click("clamp")
+        cx, cy = w["right"] - w["left"], w["bottom"] - w["top"]
+        check((w["left"], w["top"]) == expect(cx, cy),
+              f"stored ({x}, {y}) placed at ({w['left']}, {w['top']}), work area {work}")
+        # Placing it is not a move by the user: nothing is written back.
+        check(reg_dword(POS_KEY, "posX") == x, "the stored position must stay as it was")
+        exit_program(p)
+
+
+@program
+def test_enter_escape_and_close_box_hide_without_searching():
+    clipboard_text("kept")
+    p = launch()
+    show_by_double_click("kept")
+    click_control(ID_SEARCH)
+    searched(1)
+    before = history_values()
+
+    clipboard_text("not searched")
+    back_to_window()
+    show_by_double_click("not searched")
+    key("Return")  # in the query box
+    wait_until(hidden_search, 5, what="Enter to hide the window")
+
+    show_by_double_click("not searched")
+    key("Tab")  # the mode box, its list closed
+    key("Return")
+    wait_until(hidden_search, 5, what="Enter in the mode box to hide the window")
+
+    show_by_double_click("not searched")
+    key("Escape")
+    wait_until(hidden_search, 5, what="Escape to hide the window")
+
+    w = show_by_double_click("not searched")
+    click_at(w["right"] - 14, w["top"] + 11)  # the close box
+    wait_until(hidden_search, 5, what="the close box to hide the window")
+
+    time.sleep(0.5)
+    check(len(caught_addresses()) == 1, f"hiding must not search: {caught_addresses()}")
+    check(history_values() == before, "hiding must not change the history")
+    check(p.running(), "hiding must not end the program")
+    # The list still offers the earlier query.
+    show_by_double_click("not searched")
+    check(search_state()["items"] == [sjis("kept")], "the list changed")
+
+
+@program
+def test_web_page_commands():
+    p = launch()
+    choose_menu(MENU_PORTAL)
+    check(searched(1) == ["http://www.zumtal.example"], f"caught {caught_addresses()}")
+    time.sleep(0.5)
+    choose_menu(MENU_MAKER)
+    check(searched(2)[1] == "http://www.vornelix.example/amuse", f"caught {caught_addresses()}")
+    check(window(SEARCH_TITLE) and not window(SEARCH_TITLE)["visible"],
+          "the web pages must not show the search window")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_huge_and_missing_clipboard_text():
+    qftool("clip-big", 100000)
+    p = launch()
+    t0 = time.time()
+    show_by_double_click()
+    s = wait_until(lambda: (lambda s: s if s.get("query", b"").startswith(b"Qaaaaaaaaa") else None)(
+        search_state()), 10, what="the pasted text")
+    check(time.time() - t0 < 8, "pasting a huge text must not stall the window")
+    query = s["query"]
+    check(0 < len(query) <= 100000 and set(query) <= set(b"Qa"), f"query {len(query)} bytes")
+    check(s["sel"] == (0, len(query)) and s["focus"] == ID_QUERY, f"selection {s['sel']}")
+    click_control(ID_SEARCH)
+    check(searched(1) == [address(query)], "the huge query was not searched as shown")
+    check(reg_get(TEXT_KEY, "text00") == (1, query + b"\0"), "text00")
+
+    qftool("clip-image")
+    back_to_window()
+    show_by_double_click(b"")
+    click_control(ID_SEARCH)
+    check(searched(2)[1] == SERVICE + SUFFIX[0], f"empty query: {caught_addresses()}")
+    check(reg_get(TEXT_KEY, "text00") == (1, b"\0"), "an empty query is stored empty")
+    check(p.running(), "the program ended")
+    exit_program(p)
+
+    # The empty entry is skipped when loading.
+    clipboard_text("after")
+    p = launch()
+    show_by_double_click("after")
+    check(search_state()["items"] == [query], "the empty entry must be skipped")
+    check(p.running(), "the program ended")
+
+
+def bad_values_start_with_defaults(setup):
+    qftool("reg-del-tree", SETTINGS_KEY)
+    setup()
+    clipboard_text("still works")
+    p = launch()
+    w = show_by_double_click("still works")
+    s = search_state()
+    check((w["left"], w["top"]) == (40, 40), f"position {w}")
+    check(s["mode"] == 0, f"mode {s['mode']}")
+    return p, s
+
+
+@program
+def test_bad_registry_values_fall_back_to_defaults():
+    def wrong_types():
+        reg_set(SETTINGS_KEY, "mode", 1, b"1\0")
+        reg_set(POS_KEY, "posX", 3, (300).to_bytes(4, "little"))
+        reg_set(POS_KEY, "posY", 1, b"300\0")
+        reg_set(TEXT_KEY, "text00", 4, (0x41).to_bytes(4, "little"))
+        reg_set(TEXT_KEY, "text01", 1, b"good\0")
+
+    p, s = bad_values_start_with_defaults(wrong_types)
+    check(s["items"] == [b"good"], f"a text00 of the wrong type must be skipped: {s['items']}")
+    click_control(ID_SEARCH)
+    check(searched(1) == [address("still works")], f"caught {caught_addresses()}")
+    check_history(["still works", "good"])
+    exit_program(p)
+
+    def oversized():
+        for sub, name in ((SETTINGS_KEY, "mode"), (POS_KEY, "posX"), (POS_KEY, "posY")):
+            qftool("reg-set-big", sub, name, 4, 60000)
+        qftool("reg-set-big", TEXT_KEY, "text00", 1, 60000)
+
+    p, s = bad_values_start_with_defaults(oversized)
+    # The tool reports a list entry longer than Wine lets it fetch by its length.
+    check(s["items"] == [b"<long 60000>"], f"a long entry is an entry like any other: {s['items']}")
+    click_control(ID_SEARCH)
+    check(searched(2)[1] == address("still works"), f"caught {caught_addresses()[1:]}")
+    wait_until(lambda: reg_get(TEXT_KEY, "text01") == (1, b"7" * 60000 + b"\0"), 5,
+               what="the long entry to move down")
+    check(reg_get(TEXT_KEY, "text00") == (1, sjis("still works") + b"\0"), "text00")
+    check(p.running(), "the program ended")
