@@ -7,9 +7,11 @@
 
 CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
     ON_COMMAND(IDC_LINK, OnLinkClicked)
 END_MESSAGE_MAP()
+// clang-format on
 
 void CAboutDlg::DoDataExchange(CDataExchange* pDX)
 {

@@ -4,9 +4,11 @@
 #include "app/RemovalSwitch.h"
 #include "res/resource.h"
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CHelperApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
+// clang-format on
 
 BOOL CHelperApp::InitInstance()
 {

@@ -9,6 +9,7 @@
 
 #include <shellapi.h>
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
@@ -21,6 +22,7 @@ BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
     ON_COMMAND(ID_APP_EXIT_TRAY, OnExit)
     ON_WM_LBUTTONDBLCLK()
 END_MESSAGE_MAP()
+// clang-format on
 
 CHelperMainDlg::CHelperMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent)
 {
@@ -92,7 +94,8 @@ void CHelperMainDlg::OnPaint()
     const int cyIcon = GetSystemMetrics(SM_CYICON);
     RECT rc;
     GetClientRect(m_hWnd, &rc);
-    dc.DrawIcon((rc.right - rc.left - cxIcon + 1) / 2, (rc.bottom - rc.top - cyIcon + 1) / 2, m_hIcon);
+    dc.DrawIcon((rc.right - rc.left - cxIcon + 1) / 2, (rc.bottom - rc.top - cyIcon + 1) / 2,
+                m_hIcon);
 }
 
 HCURSOR CHelperMainDlg::OnQueryDragIcon()

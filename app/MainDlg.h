@@ -34,6 +34,6 @@ private:
     // First member, so it is destroyed last.
     CSearchDlg m_wndSearch;
     CTrayIcon m_trayIcon;
-    HICON m_hTrayIcon = nullptr;  // shared image: never destroyed
-    HICON m_hIcon = nullptr;      // resource icon: lives with the module
+    HICON m_hTrayIcon = nullptr; // shared image: never destroyed
+    HICON m_hIcon = nullptr;     // resource icon: lives with the module
 };

@@ -11,7 +11,7 @@ namespace {
 constexpr char kMainWindowTitle[] = "__@Qf@__";
 constexpr int kCloseAttempts = 2;
 constexpr DWORD kClosePauseMs = 1000;
-}  // namespace
+} // namespace
 
 bool HasRemovalSwitch(const char* pszCommandLine)
 {

@@ -3,7 +3,7 @@
 namespace {
 CWinApp* g_pApp = nullptr;
 HINSTANCE g_hResource = nullptr;
-}  // namespace
+} // namespace
 
 CWinApp::CWinApp()
 {
@@ -16,8 +16,10 @@ CWinApp::~CWinApp()
         g_pApp = nullptr;
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
+// clang-format on
 
 BOOL CWinApp::InitInstance()
 {

@@ -6,7 +6,8 @@ CString CComboBox::GetLBText(int nIndex) const
     LRESULT n = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex));
     if (n > 0) {
         char* p = s.GetBuffer(static_cast<int>(n) + 1);
-        LRESULT got = SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(p));
+        LRESULT got =
+            SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(p));
         s.ReleaseBuffer(got > 0 ? static_cast<int>(got) : 0);
     }
     return s;

@@ -20,7 +20,10 @@ public:
     void ResetContent() const { SendMessage(CB_RESETCONTENT); }
     int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    int SetCurSel(int n) const { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(n))); }
+    int SetCurSel(int n) const
+    {
+        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(n)));
+    }
     // Start and end of the edit field's selection; -1 as end means the whole text.
     BOOL SetEditSel(int nStart, int nEnd) const
     {

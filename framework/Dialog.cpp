@@ -46,10 +46,12 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 {
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
     ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
+// clang-format on
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM, LPARAM lParam)
 {
@@ -145,7 +147,7 @@ void CDialog::EndDialog(int nResult)
 {
     EndModalLoop(nResult);
     if (m_hWnd)
-        ::EndDialog(m_hWnd, nResult);  // hides the window
+        ::EndDialog(m_hWnd, nResult); // hides the window
 }
 
 int CDialog::RunModalLoop(DWORD dwFlags)
@@ -181,7 +183,7 @@ void CDialog::EndModalLoop(int nResult)
     m_nModalResult = nResult;
     if (m_bInModalLoop) {
         m_bContinueModal = FALSE;
-        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wake GetMessage
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0); // wake GetMessage
     }
 }
 
@@ -197,7 +199,7 @@ BOOL CDialog::ExecuteDlgInit()
     HINSTANCE hInst = AfxGetResourceHandle();
     HRSRC hRes = ::FindResourceA(hInst, MAKEINTRESOURCEA(m_nIDTemplate), MAKEINTRESOURCEA(240));
     if (!hRes)
-        return TRUE;  // nothing to add
+        return TRUE; // nothing to add
     HGLOBAL hData = ::LoadResource(hInst, hRes);
     const BYTE* p = hData ? static_cast<const BYTE*>(::LockResource(hData)) : nullptr;
     if (!p)

@@ -11,7 +11,7 @@ public:
         : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlg)
     {
     }
-    BOOL m_bSaveAndValidate;  // TRUE: controls to members
+    BOOL m_bSaveAndValidate; // TRUE: controls to members
     CDialog* m_pDlgWnd;
     HWND Control(int nID) const;
 };

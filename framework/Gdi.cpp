@@ -12,7 +12,8 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONTA* pLogFont, HDC hDC)
     LOGFONTA lf = *pLogFont;
     // Tenths of a point to pixels: the sign given does not matter.
     const int dpi = ::GetDeviceCaps(hScreen, LOGPIXELSY);
-    lf.lfHeight = -std::abs(static_cast<int>(static_cast<long long>(pLogFont->lfHeight) * dpi / 720));
+    lf.lfHeight =
+        -std::abs(static_cast<int>(static_cast<long long>(pLogFont->lfHeight) * dpi / 720));
     if (!hDC)
         ::ReleaseDC(nullptr, hScreen);
     m_hObject = ::CreateFontIndirectA(&lf);

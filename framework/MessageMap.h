@@ -11,11 +11,11 @@ class CDC;
 using AFX_DISPATCH = LRESULT (*)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam);
 
 struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;             // the message; for commands WM_COMMAND
-    UINT nCode;                // the notification code of a command
-    UINT nID;                  // the command identifier
-    const UINT* pnRegistered;  // a registered message, read when a message arrives
-    AFX_DISPATCH pfnDispatch;  // nullptr ends the table
+    UINT nMessage;            // the message; for commands WM_COMMAND
+    UINT nCode;               // the notification code of a command
+    UINT nID;                 // the command identifier
+    const UINT* pnRegistered; // a registered message, read when a message arrives
+    AFX_DISPATCH pfnDispatch; // nullptr ends the table
 };
 
 struct AFX_MSGMAP {
@@ -33,7 +33,10 @@ template <class C, class R, class... A> struct MemberOf<R (C::*)(A...)> {
     using type = C;
 };
 template <auto F> using OwnerOf = typename MemberOf<decltype(F)>::type;
-template <auto F> OwnerOf<F>* Self(CCmdTarget* p) { return static_cast<OwnerOf<F>*>(p); }
+template <auto F> OwnerOf<F>* Self(CCmdTarget* p)
+{
+    return static_cast<OwnerOf<F>*>(p);
+}
 
 CWnd* WndFromHandle(HWND hWnd);
 
@@ -42,7 +45,10 @@ template <auto F> LRESULT Void(CCmdTarget* p, WPARAM, LPARAM)
     (Self<F>(p)->*F)();
     return 0;
 }
-template <auto F> LRESULT Message(CCmdTarget* p, WPARAM w, LPARAM l) { return (Self<F>(p)->*F)(w, l); }
+template <auto F> LRESULT Message(CCmdTarget* p, WPARAM w, LPARAM l)
+{
+    return (Self<F>(p)->*F)(w, l);
+}
 template <auto F> LRESULT SysCommand(CCmdTarget* p, WPARAM w, LPARAM l)
 {
     (Self<F>(p)->*F)(static_cast<UINT>(w), l);
@@ -82,8 +88,9 @@ template <auto F> LRESULT CtlColor(CCmdTarget* p, WPARAM w, LPARAM l)
     return CtlColorWith(p, w, l, &CtlColorCall<F>);
 }
 
-}  // namespace afx
+} // namespace afx
 
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                                   \
 protected:                                                      \
     static const AFX_MSGMAP* GetThisMessageMap();               \
@@ -121,6 +128,8 @@ protected:                                                      \
 #define ON_WM_SETCURSOR() {WM_SETCURSOR, 0, 0, nullptr, &afx::SetCursor<&ThisClass::OnSetCursor>},
 #define ON_WM_CTLCOLOR_REFLECT() \
     {WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, nullptr, &afx::CtlColor<&ThisClass::CtlColor>},
+
+// clang-format on
 
 #ifndef WM_CTLCOLOR
 #define WM_CTLCOLOR 0x0019

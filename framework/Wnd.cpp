@@ -18,7 +18,7 @@ bool IsCtlColorMessage(UINT message)
     return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
 }
 
-}  // namespace
+} // namespace
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
@@ -50,8 +50,10 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT message, WPARAM wParam
     return nullptr;
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
+// clang-format on
 
 CWnd* afx::WndFromHandle(HWND hWnd)
 {
@@ -145,8 +147,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, 
     if (m_hWnd)
         return FALSE;
     HWND hParent = pParent ? pParent->m_hWnd : nullptr;
-    HMENU hMenuOrId = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID))
-                                           : nullptr;
+    HMENU hMenuOrId =
+        (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
     HWND h = ::CreateWindowExA(dwExStyle, pszClass, pszName, dwStyle, rect.left, rect.top,
                                rect.right - rect.left, rect.bottom - rect.top, hParent, hMenuOrId,
                                AfxGetInstanceHandle(), nullptr);
@@ -197,7 +199,7 @@ BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pR
         return FALSE;
     LRESULT r = e->pfnDispatch(this, wParam, static_cast<LPARAM>(message - WM_CTLCOLORMSGBOX));
     if (!r)
-        return FALSE;  // no brush: the parent colours the control itself
+        return FALSE; // no brush: the parent colours the control itself
     *pResult = r;
     return TRUE;
 }

@@ -35,7 +35,7 @@ SUBCLASS_ENTRY* Find(HWND hWnd)
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 BOOL RegisterSubclass(HWND hWnd, HWND hWndTarget, WNDPROC pfnOldProc)
 {

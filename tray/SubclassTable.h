@@ -5,9 +5,9 @@
 #include <windows.h>
 
 struct SUBCLASS_ENTRY {
-    HWND hWnd;           // NULL marks a free entry
-    WNDPROC pfnOldProc;  // the window's procedure before the subclassing
-    HWND hWndTarget;     // receives the posted copy of "TaskbarCreated"
+    HWND hWnd;          // NULL marks a free entry
+    WNDPROC pfnOldProc; // the window's procedure before the subclassing
+    HWND hWndTarget;    // receives the posted copy of "TaskbarCreated"
     LONG nRefCount;
 };
 

@@ -45,7 +45,7 @@ private:
     BOOL& m_bBusy;
 };
 
-}  // namespace
+} // namespace
 
 void CopyTip(char* pDest, int nBytes, const char* pszTip)
 {
@@ -63,10 +63,12 @@ void CopyTip(char* pDest, int nBytes, const char* pszTip)
     pDest[n] = '\0';
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CTrayIcon, CStatic)
     ON_WM_DESTROY()
     ON_REGISTERED_MESSAGE(g_uTaskbarCreatedMsg, OnTaskbarCreated)
 END_MESSAGE_MAP()
+// clang-format on
 
 CTrayIcon::~CTrayIcon()
 {

@@ -63,8 +63,8 @@ private:
     BOOL m_bHidden = TRUE;
     CString m_strTip;
     CMenu m_menu;
-    int m_nShellCalls = 0;      // requests under way to the shell
-    BOOL m_bOwnerBusy = FALSE;  // the owner is handling a forwarded event
+    int m_nShellCalls = 0;     // requests under way to the shell
+    BOOL m_bOwnerBusy = FALSE; // the owner is handling a forwarded event
 };
 
 // Copies a tip of at most nBytes - 1 bytes and a zero, never leaving half of a

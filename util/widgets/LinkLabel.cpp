@@ -167,10 +167,12 @@ void BuildLinkLogFont(const char* pszFace, int nSize, const char* pszStyle, LOGF
     ApplyFontStyle(pszStyle, pLogFont);
 }
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CLinkLabel, CStatic)
     ON_WM_CTLCOLOR_REFLECT()
     ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
+// clang-format on
 
 CLinkLabel::~CLinkLabel()
 {

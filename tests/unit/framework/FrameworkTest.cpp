@@ -31,10 +31,12 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CBaseWnd, CWnd)
     ON_COMMAND(100, OnBaseCommand)
     ON_COMMAND(101, OnShadowed)
 END_MESSAGE_MAP()
+// clang-format on
 
 class CDerivedWnd : public CBaseWnd {
 public:
@@ -53,6 +55,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// clang-format off
 BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
     ON_COMMAND(101, OnShadowed)
     ON_CBN_SELCHANGE(101, OnSelChange)
@@ -60,6 +63,7 @@ BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
     ON_REGISTERED_MESSAGE(g_registered, OnRegistered)
     ON_WM_MOVE()
 END_MESSAGE_MAP()
+// clang-format on
 
 TEST(MessageMap, DispatchesByIdAndCodeAndChainsToTheBaseMap)
 {
@@ -69,7 +73,7 @@ TEST(MessageMap, DispatchesByIdAndCodeAndChainsToTheBaseMap)
     w.SendMessage(WM_COMMAND, 100);
     w.SendMessage(WM_COMMAND, 101);
     w.SendMessage(WM_COMMAND, MAKEWPARAM(101, CBN_SELCHANGE));
-    w.SendMessage(WM_COMMAND, MAKEWPARAM(100, CBN_SELCHANGE));  // no entry: nothing
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(100, CBN_SELCHANGE)); // no entry: nothing
     EXPECT_EQ(w.log, (std::vector<const char*>{"base", "derived", "selchange"}));
     EXPECT_EQ(w.SendMessage(g_registered, 40, 2), 42);
 
@@ -130,12 +134,12 @@ TEST(Dialog, TemplateDataFillsTheModeBoxAndDataExchangeGoesBothWays)
     dlg.m_nMode = 1;
     dlg.m_query.AddString("alpha");
     dlg.m_query.AddString("Beta two");
-    dlg.m_strQuery = "beta";  // a list entry begins with it: that entry is shown
+    dlg.m_strQuery = "beta"; // a list entry begins with it: that entry is shown
     dlg.UpdateData(FALSE);
     EXPECT_EQ(SendMessageA(mode, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(dlg.m_query.GetWindowText(), CString("Beta two"));
 
-    dlg.m_strQuery = "gamma";  // none does: the text is set as it is
+    dlg.m_strQuery = "gamma"; // none does: the text is set as it is
     dlg.UpdateData(FALSE);
     EXPECT_EQ(dlg.m_query.GetWindowText(), CString("gamma"));
 
@@ -198,16 +202,20 @@ TEST(String, TrimAndUpperStepOverDoubleByteCharacters)
     s.Trim();
     EXPECT_EQ(s, CString("検索"));
 
-    CString ideographic("\x81\x40x\x81\x40");  // an ideographic space is no blank
+    CString ideographic("\x81\x40x\x81\x40"); // an ideographic space is no blank
     ideographic.Trim();
     EXPECT_EQ(ideographic.GetLength(), 5);
 
-    CString upper("abcソz");  // ソ is 0x83 0x5C: its trail byte is no backslash or letter
+    CString upper("abcソz"); // ソ is 0x83 0x5C: its trail byte is no backslash or letter
     upper.MakeUpper();
     EXPECT_EQ(upper, CString("ABCソZ"));
-    CString lowerTrail("\x83" "a");  // a trail byte in the letter range stays as it is
+    CString lowerTrail("\x83"
+                       "a"); // a trail byte in the letter range stays as it is
     lowerTrail.MakeUpper();
-    EXPECT_EQ(lowerTrail, CString(GetACP() == 932 ? "\x83" "a" : "\x83" "A"));
+    EXPECT_EQ(lowerTrail, CString(GetACP() == 932 ? "\x83"
+                                                    "a"
+                                                  : "\x83"
+                                                    "A"));
 
     CString f;
     f.Format("text%02X", 10);
@@ -225,7 +233,7 @@ TEST(String, BufferPairTakesTheLengthFromTheFirstZero)
     s.ReleaseBuffer();
     EXPECT_EQ(s, CString("new text"));
     s.GetBufferSetLength(3);
-    s.ReleaseBuffer(99);  // clamped to the buffer
+    s.ReleaseBuffer(99); // clamped to the buffer
     EXPECT_EQ(s.GetLength(), 3);
 }
 
@@ -235,8 +243,8 @@ TEST(MbString, SearchAndComparisonRespectCharacterBoundaries)
         // "ア" 0x83 0x41 followed by "A": a match must not start on the trail byte.
         EXPECT_EQ(MbFind("\x83\x41\x42", "AB"), -1);
         EXPECT_EQ(MbFind("\x83\x41\x41\x42", "AB"), 2);
-        EXPECT_TRUE(MbEqualNoCase("ａｂc", "ＡＢC"));  // full-width letters fold
-        EXPECT_FALSE(MbEqualNoCase("\x83\x61", "\x83\x41"));  // trail bytes never fold
+        EXPECT_TRUE(MbEqualNoCase("ａｂc", "ＡＢC"));        // full-width letters fold
+        EXPECT_FALSE(MbEqualNoCase("\x83\x61", "\x83\x41")); // trail bytes never fold
     } else {
         EXPECT_EQ(MbFind("\x83\x41\x42", "AB"), 1);
         EXPECT_TRUE(MbEqualNoCase("\x83\x61", "\x83\x41"));
@@ -260,7 +268,7 @@ TEST(Font, PointSizeTurnsIntoPixelsOfTheScreen)
     const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(nullptr, dc);
     EXPECT_EQ(got.lfHeight, -(90 * dpi / 720));
-    EXPECT_FALSE(font.CreatePointFontIndirect(&lf));  // one font per object
+    EXPECT_FALSE(font.CreatePointFontIndirect(&lf)); // one font per object
 }
 
-}  // namespace
+} // namespace

@@ -70,14 +70,14 @@ TEST_F(SubclassTable, CountsRegistrationsAndKeepsTheFirstProcedure)
     EXPECT_EQ(e.nRefCount, 2);
     EXPECT_EQ(e.hWndTarget, target);
 
-    EXPECT_FALSE(UnregisterSubclass(h, &e));  // one registration remains
+    EXPECT_FALSE(UnregisterSubclass(h, &e)); // one registration remains
     EXPECT_EQ(LookupSubclass(h), RecordingProc);
     SUBCLASS_ENTRY removed = {};
     EXPECT_TRUE(UnregisterSubclass(h, &removed));
     EXPECT_EQ(removed.pfnOldProc, RecordingProc);
     EXPECT_EQ(removed.hWnd, h);
     EXPECT_EQ(LookupSubclass(h), nullptr);
-    EXPECT_FALSE(UnregisterSubclass(h, &removed));  // not in the table any more
+    EXPECT_FALSE(UnregisterSubclass(h, &removed)); // not in the table any more
 }
 
 TEST_F(SubclassTable, FreedEntriesAreReusedAndAFullTableStoresNothing)
@@ -113,9 +113,9 @@ TEST_F(SubclassTable, TaskbarCreatedReachesTheWindowAndIsPostedToTheTarget)
 
     g_seen.clear();
     SendMessageA(h, g_uTaskbarCreatedMsg, 0, 0);
-    ASSERT_EQ(g_seen.size(), 1u);  // the window's own procedure, at once
+    ASSERT_EQ(g_seen.size(), 1u); // the window's own procedure, at once
     Pump();
-    ASSERT_EQ(g_seen.size(), 2u);  // and the copy, posted to the target
+    ASSERT_EQ(g_seen.size(), 2u); // and the copy, posted to the target
     EXPECT_EQ(g_seen[1], g_uTaskbarCreatedMsg);
 
     g_seen.clear();
@@ -140,4 +140,4 @@ TEST_F(SubclassTable, AWindowMissingFromTheTableGetsTheDefaultProcedure)
     EXPECT_TRUE(g_seen.empty());
 }
 
-}  // namespace
+} // namespace

@@ -111,14 +111,14 @@ TEST_F(TrayIcon, CreateAddsOnceThenAdjustsRequestsToTheTrayState)
     EXPECT_STREQ(nid.szTip, "右クリックでメニュー表示");
     EXPECT_TRUE(icon.IsInTray());
 
-    EXPECT_TRUE(icon.NotifyShell(NIM_ADD));  // already there: a modify
+    EXPECT_TRUE(icon.NotifyShell(NIM_ADD)); // already there: a modify
     EXPECT_EQ(icon.calls.back().request, static_cast<DWORD>(NIM_MODIFY));
 
-    icon.shellAnswer = FALSE;  // the shell lost the icon
+    icon.shellAnswer = FALSE; // the shell lost the icon
     EXPECT_FALSE(icon.NotifyShell(NIM_MODIFY));
     EXPECT_FALSE(icon.IsInTray());
     icon.shellAnswer = TRUE;
-    EXPECT_TRUE(icon.NotifyShell(NIM_MODIFY));  // so it is added anew
+    EXPECT_TRUE(icon.NotifyShell(NIM_MODIFY)); // so it is added anew
     EXPECT_EQ(icon.calls.back().request, static_cast<DWORD>(NIM_ADD));
 
     EXPECT_FALSE(icon.Create(&owner, IDR_TRAYMENU, nullptr, TRUE, 0));
@@ -143,7 +143,7 @@ TEST_F(TrayIcon, HiddenIconsOnlyEverLeaveTheTray)
     EXPECT_FALSE(icon.NotifyShell(NIM_MODIFY));
     EXPECT_EQ(icon.calls.size(), 2u);
 
-    icon.taskbar = FALSE;  // no task bar: nothing reaches a shell
+    icon.taskbar = FALSE; // no task bar: nothing reaches a shell
     EXPECT_FALSE(icon.ShowIcon(TRUE));
     EXPECT_EQ(icon.calls.size(), 2u);
     EXPECT_FALSE(icon.IsInTray());
@@ -156,7 +156,7 @@ TEST_F(TrayIcon, TipIsBusyOwnOrDefaultAndNeverSplitsACharacter)
 
     icon.SetTip("");
     icon.BuildRequest(NIM_MODIFY, &nid);
-    EXPECT_EQ(nid.uFlags & NIF_TIP, 0u);  // no menu, no tip
+    EXPECT_EQ(nid.uFlags & NIF_TIP, 0u); // no menu, no tip
 
     icon.SetTip("mine");
     icon.BuildRequest(NIM_MODIFY, &nid);
@@ -192,7 +192,7 @@ TEST_F(TrayIcon, ForwardsMouseEventsWithTheBusyTipAndDropsEventsWhileBusy)
         EXPECT_TRUE(icon.IsBusy());
         EXPECT_STREQ(icon.calls.back().data.szTip, "コマンド処理中のためメニュー表示できません");
         if (message == WM_LBUTTONDBLCLK && nestedClicks++ == 0)
-            Click(WM_LBUTTONDOWN);  // dropped: the owner is still busy
+            Click(WM_LBUTTONDOWN); // dropped: the owner is still busy
     };
     Click(WM_LBUTTONDBLCLK);
     Click(WM_RBUTTONDOWN);
@@ -267,8 +267,8 @@ TEST_F(TrayIcon, TaskbarRestartPutsAShownIconBackAndTellsTheOwner)
               &SubclassWndProc);
     icon.calls.clear();
 
-    owner.SendMessage(g_uTaskbarCreatedMsg);  // the shell's broadcast reaches the owner
-    Pump();                                   // and its posted copy the icon
+    owner.SendMessage(g_uTaskbarCreatedMsg); // the shell's broadcast reaches the owner
+    Pump();                                  // and its posted copy the icon
     ASSERT_EQ(icon.calls.size(), 2u);
     EXPECT_EQ(icon.calls[0].request, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(icon.calls[1].request, static_cast<DWORD>(NIM_ADD));
@@ -276,7 +276,7 @@ TEST_F(TrayIcon, TaskbarRestartPutsAShownIconBackAndTellsTheOwner)
     EXPECT_EQ(owner.received[0].message, g_uNotifyTaskbarCreatedMsg);
     EXPECT_EQ(owner.received[0].wParam, static_cast<WPARAM>(3 << 16));
 
-    icon.ShowIcon(FALSE);  // a hidden icon stays hidden
+    icon.ShowIcon(FALSE); // a hidden icon stays hidden
     icon.calls.clear();
     owner.SendMessage(g_uTaskbarCreatedMsg);
     Pump();
@@ -286,7 +286,7 @@ TEST_F(TrayIcon, TaskbarRestartPutsAShownIconBackAndTellsTheOwner)
     icon.Remove();
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(owner.m_hWnd, GWLP_WNDPROC)), before);
     EXPECT_EQ(LookupSubclass(owner.m_hWnd), nullptr);
-    EXPECT_FALSE(icon.NotifyShell(NIM_ADD));  // no owner any more
+    EXPECT_FALSE(icon.NotifyShell(NIM_ADD)); // no owner any more
 }
 
 TEST_F(TrayIcon, FallsBackToTheMainWindowsSmallIcon)
@@ -303,11 +303,11 @@ TEST_F(TrayIcon, FallsBackToTheMainWindowsSmallIcon)
 TEST_F(TrayIcon, FailedCreateUndoesItself)
 {
     EXPECT_FALSE(icon.Create(nullptr, IDR_TRAYMENU, nullptr, TRUE, 0));
-    EXPECT_FALSE(icon.Create(&owner, 4242, nullptr, TRUE, 0));  // no such menu
+    EXPECT_FALSE(icon.Create(&owner, 4242, nullptr, TRUE, 0)); // no such menu
     EXPECT_EQ(icon.m_hWnd, nullptr);
     EXPECT_EQ(icon.CMenu::m_hMenu, nullptr);
     EXPECT_FALSE(icon.NotifyShell(NIM_ADD));
-    EXPECT_TRUE(icon.Create(&owner, IDR_TRAYMENU, nullptr, TRUE, 0));  // and can try again
+    EXPECT_TRUE(icon.Create(&owner, IDR_TRAYMENU, nullptr, TRUE, 0)); // and can try again
 }
 
 TEST_F(TrayIcon, DestroyingTheChildWindowTakesTheIconOutAndUnhooksTheOwner)
@@ -319,4 +319,4 @@ TEST_F(TrayIcon, DestroyingTheChildWindowTakesTheIconOutAndUnhooksTheOwner)
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(owner.m_hWnd, GWLP_WNDPROC)), original);
 }
 
-}  // namespace
+} // namespace
