@@ -2,16 +2,22 @@
 // address the shell hands over, one line per start, then ends.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 int main()
 {
     const char* log = std::getenv("QF_CATCHER_LOG");
-    FILE* f = std::fopen(log ? log : "C:\\catcher.log", "ab");
-    if (!f)
+    // Append-only access makes each write land at the end whole, so copies the
+    // shell starts at the same moment cannot overwrite one another's lines.
+    HANDLE f = CreateFileA(log ? log : "C:\\catcher.log", FILE_APPEND_DATA,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
         return 1;
-    std::fprintf(f, "%s\n", GetCommandLineA());
-    std::fclose(f);
+    const std::string line = std::string(GetCommandLineA()) + "\n";
+    DWORD written = 0;
+    WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(f);
     return 0;
 }
