@@ -23,28 +23,6 @@ LPARAM CursorPosParam()
     return MAKELPARAM(pt.x, pt.y);
 }
 
-// Sets and clears the busy flag around one forwarded event, the tip
-// following it, even if the owner's handler throws.
-class CBusySpell {
-public:
-    explicit CBusySpell(CTrayIcon& icon, BOOL& bBusy) : m_icon(icon), m_bBusy(bBusy)
-    {
-        m_bBusy = TRUE;
-        m_icon.NotifyShell(NIM_MODIFY);
-    }
-    ~CBusySpell()
-    {
-        m_bBusy = FALSE;
-        m_icon.NotifyShell(NIM_MODIFY);
-    }
-    CBusySpell(const CBusySpell&) = delete;
-    CBusySpell& operator=(const CBusySpell&) = delete;
-
-private:
-    CTrayIcon& m_icon;
-    BOOL& m_bBusy;
-};
-
 } // namespace
 
 void CopyTip(char* pDest, int nBytes, const char* pszTip)
@@ -249,24 +227,25 @@ LRESULT CTrayIcon::OnTaskbarCreated(WPARAM, LPARAM)
     return 0;
 }
 
-void CTrayIcon::SendToOwner(UINT message, WPARAM wParam, LPARAM lParam)
+// One forwarded event: the icon is busy, and its tip says so, until the
+// owner has handled it. The owner's window procedure contains its handlers'
+// exceptions, so the flags always come down again.
+void CTrayIcon::ForwardBusy(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (!m_pOwner)
-        return;
-    m_bOwnerBusy = TRUE;
-    try {
+    m_bBusy = TRUE;
+    NotifyShell(NIM_MODIFY);
+    if (m_pOwner) {
+        m_bOwnerBusy = TRUE;
         m_pOwner->SendMessage(message, wParam, lParam);
-    } catch (...) {
         m_bOwnerBusy = FALSE;
-        throw;
     }
-    m_bOwnerBusy = FALSE;
+    m_bBusy = FALSE;
+    NotifyShell(NIM_MODIFY);
 }
 
 LRESULT CTrayIcon::ForwardCommand(WPARAM wParam)
 {
-    CBusySpell busy(*this, m_bBusy);
-    SendToOwner(WM_COMMAND, wParam, 0);
+    ForwardBusy(WM_COMMAND, wParam, 0);
     return 1;
 }
 
@@ -279,8 +258,7 @@ LRESULT CTrayIcon::ForwardMouse(UINT uMouseMsg)
     else if (uMouseMsg == WM_RBUTTONDOWN || uMouseMsg == WM_RBUTTONDBLCLK)
         keys = MK_RBUTTON;
     const LPARAM pos = CursorPosParam();
-    CBusySpell busy(*this, m_bBusy);
-    SendToOwner(uMouseMsg, high | keys, pos);
+    ForwardBusy(uMouseMsg, high | keys, pos);
     return 1;
 }
 

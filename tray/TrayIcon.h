@@ -52,7 +52,7 @@ private:
     LRESULT ForwardMouse(UINT uMouseMsg);
     LRESULT ForwardCommand(WPARAM wParam);
     void UndoMenus();
-    void SendToOwner(UINT message, WPARAM wParam, LPARAM lParam);
+    void ForwardBusy(UINT message, WPARAM wParam, LPARAM lParam);
 
     CWnd* m_pOwner = nullptr;
     UINT m_nCommandId = 0;
