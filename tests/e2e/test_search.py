@@ -3,7 +3,7 @@ the history, the mode and the window's place, as a user meets them."""
 import time
 
 from harness import (MAIN_TITLE, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SEARCH_TITLE,
-                     SETTINGS_KEY, Failure, caught_addresses, check, choose_menu, clipboard_text,
+                     SETTINGS_KEY, caught_addresses, check, choose_menu, clipboard_text,
                      double_click_icon, key, post, qftool, register_catcher,
                      register_windowed_catcher, tooltip, reg_dword, reg_get, reg_list, reg_set,
                      reg_values,
