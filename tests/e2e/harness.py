@@ -443,29 +443,20 @@ def own_copies():
 
 
 def kill_all_copies():
+    # Asked to close first, a copy takes its icon along; a killed one leaves a
+    # dead icon in the tray until the pointer passes over it.
+    for _ in range(6):
+        if not own_copies():
+            break
+        if window(MAIN_TITLE):
+            post(MAIN_TITLE, 0x0111, 1, 0)
+        time.sleep(0.3)
     for pid in own_copies():
         try:
             os.kill(pid, 9)
         except OSError:
             pass
     wait_until(lambda: not windows(MAIN_TITLE), 10, what="every copy to end")
-
-
-def register_windowed_catcher():
-    """Makes a copy of the catcher that runs without a console the http handler.
-    Wine gives a started console program's console the foreground, which takes
-    the keyboard from the window that launched the address; a browser has no
-    console. The copy differs only in the subsystem field of its header."""
-    data = bytearray(CATCHER.read_bytes())
-    pe = int.from_bytes(data[0x3C:0x40], "little")
-    subsystem = pe + 24 + 68  # the same offset in 32- and 64-bit optional headers
-    data[subsystem:subsystem + 2] = (2).to_bytes(2, "little")  # IMAGE_SUBSYSTEM_WINDOWS_GUI
-    copy = CATCHER.with_name("catcher-windowed.exe")
-    copy.write_bytes(bytes(data))
-    win_path = "Z:" + str(copy).replace("/", "\\")
-    subprocess.run([WINE, "reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d",
-                    f'"{win_path}" "%1"', "/f"], stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=True)
 
 
 def reg_values(sub):

@@ -4,8 +4,8 @@ import time
 
 from harness import (MAIN_TITLE, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SEARCH_TITLE,
                      SETTINGS_KEY, caught_addresses, check, choose_menu, clipboard_text,
-                     double_click_icon, key, post, qftool, register_catcher,
-                     register_windowed_catcher, tooltip, reg_dword, reg_get, reg_list, reg_set,
+                     double_click_icon, key, post, qftool,
+                     tooltip, reg_dword, reg_get, reg_list, reg_set,
                      reg_values,
                      screenshot, search_state, sjis, start, tray_geometry, tray_window,
                      type_text, wait_until, window, xdo)
@@ -177,11 +177,9 @@ def program(fn):
     """Runs a test and ends the copies it left with the close request, so no
     dead icon stays in the tray for the next test."""
     def run():
-        register_windowed_catcher()
         try:
             fn()
         finally:
-            register_catcher()
             for _ in range(4):
                 if not window(MAIN_TITLE):
                     break
