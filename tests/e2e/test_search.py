@@ -4,7 +4,7 @@ import time
 
 from harness import (MAIN_TITLE, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SEARCH_TITLE,
                      SETTINGS_KEY, caught_addresses, check, choose_menu, clipboard_text,
-                     double_click_icon, key, post, qftool,
+                     double_click_icon, drag, key, post, qftool,
                      tooltip, reg_dword, reg_get, reg_list, reg_set,
                      reg_values,
                      screenshot, search_state, sjis, start, tray_geometry, tray_window,
@@ -354,16 +354,6 @@ def test_history_keeps_sixteen_newest_first():
     items = search_state()["items"]
     check(sjis("ｆｕｌｌ") not in items and len(items) == 16, f"list {items}")
     check(p.running(), "the program ended")
-
-
-def drag(x0, y0, x1, y1):
-    xdo("mousemove", x0, y0)
-    time.sleep(0.1)
-    xdo("mousedown", "1")
-    for k in range(1, 6):
-        xdo("mousemove", x0 + (x1 - x0) * k // 5, y0 + (y1 - y0) * k // 5)
-        time.sleep(0.05)
-    xdo("mouseup", "1")
 
 
 @program
