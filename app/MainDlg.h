@@ -13,7 +13,6 @@ public:
     BOOL DestroyWindow() override;
     BOOL OnInitDialog() override;
 
-    CTrayIcon& TrayIcon() { return m_trayIcon; }
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -18,16 +18,9 @@ public:
         return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(psz)));
     }
     void ResetContent() const { SendMessage(CB_RESETCONTENT); }
-    int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
-    int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    int SetCurSel(int n) const
-    {
-        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(n)));
-    }
     // Start and end of the edit field's selection; -1 as end means the whole text.
     BOOL SetEditSel(int nStart, int nEnd) const
     {
         return static_cast<BOOL>(SendMessage(CB_SETEDITSEL, 0, MAKELPARAM(nStart, nEnd)));
     }
-    CString GetLBText(int nIndex) const;
 };

@@ -42,7 +42,6 @@ public:
     void EndDialog(int nResult);
     int RunModalLoop(DWORD dwFlags = 0);
     void EndModalLoop(int nResult);
-    BOOL ContinueModal() const { return m_bContinueModal; }
 
     BOOL PreTranslateMessage(MSG* pMsg) override;
 

@@ -31,8 +31,6 @@ public:
 
     BOOL IsBusy() const { return m_bBusy; }
     BOOL IsInTray() const { return m_bInTray; }
-    BOOL IsHidden() const { return m_bHidden; }
-    const CString& GetTip() const { return m_strTip; }
     void SetTip(const char* pszTip) { m_strTip = pszTip; }
 
     // The request and structure NotifyShell would hand to the shell now,

@@ -177,10 +177,6 @@ def tray_window():
     return ids[0] if ids else None
 
 
-def tray_icon_count():
-    """How many icons the visible tray holds (each takes a 20-pixel slot... measured by width)."""
-    w = tray_window()
-    return 0 if not w else 1
 
 
 def tray_geometry():
@@ -259,12 +255,6 @@ def type_text(text):
     xdo("type", "--delay", "30", text)
 
 
-def activate_title(title):
-    ids = xdo("search", "--onlyvisible", "--name", "^" + title + "$", check_rc=False).split()
-    check(ids, f"no visible window named {title}")
-    xdo("windowactivate", "--sync", ids[0], check_rc=False)
-    xdo("windowfocus", "--sync", ids[0], check_rc=False)
-    return ids[0]
 
 
 def screenshot(name, crop=None):
@@ -391,9 +381,6 @@ def start(*args, wait_icon=True):
     return p
 
 
-def exit_via_menu(p):
-    choose_menu(MENU_EXIT)
-    p.wait_exit()
 
 
 def catcher_log():
