@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "ScreenDpi.h"
+
 #include "app/HelperApp.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -264,10 +266,7 @@ TEST(Font, PointSizeTurnsIntoPixelsOfTheScreen)
     ASSERT_TRUE(font.CreatePointFontIndirect(&lf));
     LOGFONTA got = {};
     GetObjectA(font, sizeof(got), &got);
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    EXPECT_EQ(got.lfHeight, -(90 * dpi / 720));
+    EXPECT_EQ(got.lfHeight, -(90 * ScreenDpi() / 720));
     EXPECT_FALSE(font.CreatePointFontIndirect(&lf)); // one font per object
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "ScreenDpi.h"
+
 #include "app/AboutDlg.h"
 #include "app/WebPages.h"
 #include "res/resource.h"
@@ -22,14 +24,6 @@ std::vector<HWND> ChildrenOf(HWND hDlg)
     for (HWND h = GetWindow(hDlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
         v.push_back(h);
     return v;
-}
-
-int ScreenDpi()
-{
-    HDC hdc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(hdc, LOGPIXELSY);
-    ReleaseDC(nullptr, hdc);
-    return dpi;
 }
 
 // Points the shell's "open" of http addresses at a command of the test's

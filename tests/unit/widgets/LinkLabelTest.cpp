@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "ScreenDpi.h"
+
 #include "framework/Dialog.h"
 #include "res/resource.h"
 #include "util/widgets/LinkLabel.h"
@@ -66,14 +68,6 @@ LOGFONTA FontOf(HWND hWnd)
     HFONT hFont = reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
     EXPECT_TRUE(hFont && GetObjectA(hFont, sizeof(lf), &lf) == sizeof(lf));
     return lf;
-}
-
-int ScreenDpi()
-{
-    HDC hdc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(hdc, LOGPIXELSY);
-    ReleaseDC(nullptr, hdc);
-    return dpi;
 }
 
 // A real dialog from the about box's template with a label of our own on its
