@@ -2,11 +2,11 @@
 #include "util/registry/Registry.h"
 
 #include "framework/MbString.h"
-#include "util/registry/RegKey.h"
+#include "util/registry/RegistryCalls.h"
+
+using namespace RegistryCalls;
 
 namespace {
-
-const REGSAM kDeleteAccess = KEY_READ | KEY_WRITE;
 
 // A key name is at most 255 characters; the buffer holds 255 bytes and the zero.
 const int kNameBufferSize = 256;
@@ -83,6 +83,12 @@ BOOL CRegistry::DeleteTree(HKEY hParent, const char* pszSubKey)
         lOpen = key.Open(hParent, pszSubKey, kDeleteAccess);
     }
     return DeleteValueAtPath(hParent, pszSubKey);
+}
+
+// Not guarded against protected names; only the path overload is.
+BOOL CRegistry::DeleteKey(HKEY hRoot, CString strSubKey)
+{
+    return DeleteTree(hRoot, strSubKey);
 }
 
 // Refuses the root itself and the well-known first-level keys; everything
