@@ -135,10 +135,8 @@ void CSearchDlg::CalcInitialRect(RECT* pRect)
     int x = 0, y = 0;
     const BOOL bHaveX = ReadStoredInt(reg, kPositionKey, kPosXValue, &x);
     const BOOL bHaveY = bHaveX && ReadStoredInt(reg, kPositionKey, kPosYValue, &y);
-    RECT rcWork;
-    GetWorkArea(&rcWork);
     CalcPlacement(bHaveX ? &x : nullptr, bHaveY ? &y : nullptr, rcWnd.right - rcWnd.left,
-                  rcWnd.bottom - rcWnd.top, rcWork, pRect);
+                  rcWnd.bottom - rcWnd.top, pRect);
 }
 
 void CSearchDlg::OnMove(int, int)

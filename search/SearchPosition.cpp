@@ -1,10 +1,17 @@
 #include "search/SearchPosition.h"
 
-void GetWorkArea(RECT* pWork)
+#include <climits>
+
+void GetNearestWorkArea(const RECT& rc, RECT* pWork)
 {
-    if (::SystemParametersInfoA(SPI_GETWORKAREA, 0, pWork, 0) && pWork->right > pWork->left &&
-        pWork->bottom > pWork->top)
+    MONITORINFO mi = {};
+    mi.cbSize = sizeof(mi);
+    const HMONITOR hMonitor = ::MonitorFromRect(&rc, MONITOR_DEFAULTTONEAREST);
+    if (hMonitor && ::GetMonitorInfoA(hMonitor, &mi) && mi.rcWork.right > mi.rcWork.left &&
+        mi.rcWork.bottom > mi.rcWork.top) {
+        *pWork = mi.rcWork;
         return;
+    }
     pWork->left = 0;
     pWork->top = 0;
     pWork->right = ::GetSystemMetrics(SM_CXSCREEN);
@@ -31,4 +38,19 @@ void CalcPlacement(const int* pX, const int* pY, int cx, int cy, const RECT& rcW
     pRect->top = y;
     pRect->right = x + cx;
     pRect->bottom = y + cy;
+}
+
+void CalcPlacement(const int* pX, const int* pY, int cx, int cy, RECT* pRect,
+                   NearestWorkAreaFn pfnWorkArea)
+{
+    RECT rcWork = {};
+    if (pX && pY) {
+        // A corner too far right or down to hold the whole window is asked
+        // about as far out as the rectangle can be written.
+        const int x = *pX > INT_MAX - cx ? INT_MAX - cx : *pX;
+        const int y = *pY > INT_MAX - cy ? INT_MAX - cy : *pY;
+        const RECT rcStored = {x, y, x + cx, y + cy};
+        pfnWorkArea(rcStored, &rcWork);
+    }
+    CalcPlacement(pX, pY, cx, cy, rcWork, pRect);
 }
