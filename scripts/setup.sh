@@ -7,7 +7,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   mingw-w64-x86-64-dev mingw-w64-i686-dev
-  wine wine64 xvfb xdotool x11-utils imagemagick
+  wine wine64 xvfb xserver-xephyr xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine
   cmake make googletest python3
 )

@@ -7,7 +7,7 @@
 QF_WINE=/usr/lib/wine/wine64
 QF_WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$QF_WINESERVER" ] || QF_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-QF_TEMPLATE=${QF_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillfind/wine-template}
+export QF_TEMPLATE=${QF_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillfind/wine-template}
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=d}

@@ -3,7 +3,9 @@
 The test script prepares the Wine prefix and the display (scripts/wine-env.sh)
 and exports WINEPREFIX, DISPLAY and QF_BUILD; everything here works on them.
 """
+import contextlib
 import os
+import shutil
 import subprocess
 import tempfile
 import time
@@ -19,6 +21,9 @@ PREFIX = Path(os.environ.get("WINEPREFIX", ""))
 SETTINGS_KEY = r"Software\VORNELIX\Quillfind"
 MAKER_KEY = r"Software\VORNELIX"
 
+TEMPLATE = os.environ.get("QF_TEMPLATE", "")
+WINESERVER = next((w for w in ("/usr/lib/wine/wineserver64", shutil.which("wineserver"))
+                   if w and os.path.exists(w)), "/usr/lib/wine/wineserver")
 MAIN_TITLE = "__@Qf@__"
 SEARCH_TITLE = "　検索条件を入力し、検索ボタンを押して下さい。"
 ABOUT_TITLE = "Qf検索ヘルパーのﾊﾞｰｼﾞｮﾝ情報"
@@ -457,3 +462,55 @@ def reg_values(sub):
         name, typ, data = (line.split(" ") + ["", ""])[:3]
         values[bytes.fromhex(name).decode("latin-1")] = (int(typ), bytes.fromhex(data))
     return values
+
+
+# ---- a desktop of several monitors -----------------------------------------
+
+@contextlib.contextmanager
+def side_by_side_monitors(count, width=1280, height=800):
+    """Runs the block on a desktop of `count` monitors of width x height, left
+    to right from (0, 0): a nested X server with one screen per monitor joined
+    by Xinerama, inside the test's display, and a Wine prefix of its own. Wine
+    asks RandR first, which there reports the first screen only, so the prefix
+    tells it to take its monitors from Xinerama."""
+    global PREFIX
+    check(TEMPLATE, "QF_TEMPLATE names no template prefix")
+    root = Path(tempfile.mkdtemp(prefix="monitors-", dir=PREFIX.parent))
+    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                 timeout=60)
+    read_fd, write_fd = os.pipe()
+    screens = []
+    for i in range(count):
+        screens += ["-origin", f"{i * width},0", "-screen", f"{width}x{height}"]
+    xephyr = subprocess.Popen(["Xephyr", "-displayfd", str(write_fd), "-nolisten", "tcp",
+                               "-no-host-grab", "+xinerama", *screens],
+                              pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    saved_env = {k: os.environ.get(k) for k in ("DISPLAY", "WINEPREFIX", "TMPDIR")}
+    saved_prefix = PREFIX
+    try:
+        with os.fdopen(read_fd) as f:
+            display = f.readline().strip()
+        check(display.isdigit(), "the nested X server did not start")
+        subprocess.run(["cp", "-a", TEMPLATE, str(root / "prefix")], check=True, timeout=120)
+        (root / "tmp").mkdir()
+        PREFIX = root / "prefix"
+        os.environ.update(DISPLAY=f":{display}", WINEPREFIX=str(PREFIX), TMPDIR=str(root / "tmp"))
+        subprocess.run([WINESERVER, "-p"], **quiet)
+        subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseXRandR",
+                        "/d", "N", "/f"], check=True, **quiet)
+        subprocess.run([WINE, "wineboot"], **quiet)
+        yield
+    finally:
+        if PREFIX != saved_prefix:
+            subprocess.run([WINESERVER, "-k"], **quiet)
+        PREFIX = saved_prefix
+        for k, v in saved_env.items():
+            if v is None:
+                os.environ.pop(k, None)
+            else:
+                os.environ[k] = v
+        xephyr.kill()
+        xephyr.wait(10)
+        shutil.rmtree(root, ignore_errors=True)

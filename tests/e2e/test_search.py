@@ -7,7 +7,7 @@ from harness import (MAIN_TITLE, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH
                      double_click_icon, drag, key, post, qftool,
                      tooltip, reg_dword, reg_get, reg_list, reg_set,
                      reg_values,
-                     screenshot, search_state, sjis, start, tray_geometry, tray_window,
+                     screenshot, search_state, side_by_side_monitors, sjis, start, tray_geometry, tray_window,
                      type_text, wait_until, window, xdo)
 
 TEXT_KEY = SETTINGS_KEY + r"\text"
@@ -379,13 +379,10 @@ def test_position_is_kept_across_starts():
     check(p.running(), "the program ended")
 
 
-@program
-def test_stored_position_is_pulled_into_the_work_area():
-    work = rect(qftool("workarea"))
-    cases = [
-        ((5000, -300), lambda cx, cy: (work["right"] - cx, work["top"])),
-        ((-500, 5000), lambda cx, cy: (work["left"], work["bottom"] - cy)),
-    ]
+def check_placements(cases, shot=None):
+    """Starts the program once per stored corner and checks where the window
+    comes up: cases are ((x, y), expect), expect giving the corner from the
+    window's size."""
     for (x, y), expect in cases:
         qftool("reg-del-tree", SETTINGS_KEY)
         qftool("reg-set-dword", POS_KEY, "posX", x)
@@ -393,12 +390,32 @@ def test_stored_position_is_pulled_into_the_work_area():
         clipboard_text("clamp")
         p = launch()
         w = show_by_double_click("clamp")
+        if shot:
+            screenshot(f"{shot}-{x}-{y}")
         cx, cy = w["right"] - w["left"], w["bottom"] - w["top"]
         check((w["left"], w["top"]) == expect(cx, cy),
-              f"stored ({x}, {y}) placed at ({w['left']}, {w['top']}), work area {work}")
+              f"stored ({x}, {y}) placed at ({w['left']}, {w['top']})")
         # Placing it is not a move by the user: nothing is written back.
         check(reg_dword(POS_KEY, "posX") == x, "the stored position must stay as it was")
         exit_program(p)
+
+
+@program
+def test_stored_position_is_pulled_into_the_work_area():
+    work = rect(qftool("workarea"))
+    check_placements([
+        ((5000, -300), lambda cx, cy: (work["right"] - cx, work["top"])),
+        ((-500, 5000), lambda cx, cy: (work["left"], work["bottom"] - cy)),
+    ])
+
+
+def test_position_on_a_second_monitor_is_kept():
+    # Two 1280 x 800 monitors side by side; neither has a task bar.
+    with side_by_side_monitors(2):
+        check_placements([
+            ((1500, 100), lambda cx, cy: (1500, 100)),
+            ((3000, 900), lambda cx, cy: (2560 - cx, 800 - cy)),
+        ], shot="two-monitors")
 
 
 @program
