@@ -50,6 +50,26 @@ public:
     virtual BOOL DeleteString(HKEY hKey, CString strName);
     virtual BOOL DeleteString(CString strPath, CString strName);
 
+    // Scrambled REG_SZ: the text is stored with a checksum, every character
+    // replaced through a fixed table, and is never handed back. Scrambling hides
+    // a text from a casual look at the registry; it is not encryption and
+    // protects nothing from someone who has the program. Only the printable
+    // ASCII characters 0x20-0x7E can be stored. Texts compare without regard to
+    // case. An absent value counts as holding the empty text; a check or change
+    // made with write access creates it so. A value that does not decode fails
+    // all three operations and is left as it is.
+    virtual BOOL ChangeScrambled(HKEY hRoot, CString strSubKey, CString strName, CString strOld,
+                                 CString strNew);
+    virtual BOOL ChangeScrambled(HKEY hKey, CString strName, CString strOld, CString strNew);
+    virtual BOOL ChangeScrambled(CString strPath, CString strName, CString strOld, CString strNew);
+    virtual BOOL VerifyScrambled(HKEY hRoot, CString strSubKey, CString strName, CString strText);
+    virtual BOOL VerifyScrambled(HKEY hKey, CString strName, CString strText);
+    virtual BOOL VerifyScrambled(CString strPath, CString strName, CString strText);
+    virtual BOOL DeleteScrambledIfMatch(HKEY hRoot, CString strSubKey, CString strName,
+                                        CString strText);
+    virtual BOOL DeleteScrambledIfMatch(HKEY hKey, CString strName, CString strText);
+    virtual BOOL DeleteScrambledIfMatch(CString strPath, CString strName, CString strText);
+
     // REG_DWORD as int (signed: window coordinates)
     virtual BOOL SetInt(HKEY hRoot, CString strSubKey, CString strName, int nValue);
     virtual BOOL SetInt(HKEY hKey, CString strName, int nValue);
@@ -125,6 +145,14 @@ public:
     virtual BOOL ReservedC(DWORD dwArg1, CString strArg, DWORD dwArg2, DWORD dwArg3);
 
 protected:
+    // The scrambled group's helpers, for it and for derived classes: callers of
+    // the class get no way to read a scrambled text back. On failure the
+    // receiving string is empty.
+    static BOOL Scramble(CString strPlain, CString* pstrStored);
+    static BOOL Unscramble(CString strStored, CString* pstrPlain);
+    BOOL ReadScrambled(HKEY hKey, CString strName, CString* pstrText);
+    BOOL ReadScrambled(CString strPath, CString strName, CString* pstrText);
+
     BOOL m_bValid;
     HKEY m_hRoot;
     CString m_strPath;

@@ -65,7 +65,10 @@ TEST_F(RegistryTest, NoKeyHandleOutlivesAnyCallFailuresIncluded)
                 reg.DeleteValue(HKEY_CURRENT_USER, Sub("none"), "x") +
                 reg.DeleteString(strKey, "s") + reg.DeleteInt(HKEY_CURRENT_USER, Sub("d"), "d") +
                 reg.DeleteWord(strKey, "w") + reg.DeleteBinary(strKey, "b") +
-                reg.DeleteLong(strKey, "l") + reg.CreateKey("c\\d") +
+                reg.DeleteLong(strKey, "l") + reg.ChangeScrambled(strKey, "z", "", "") +
+                reg.ChangeScrambled(HKEY_CURRENT_USER, Sub("z"), "z", "x", "") +
+                reg.VerifyScrambled(HKEY_CURRENT_USER, Sub("none"), "z", "") +
+                reg.DeleteScrambledIfMatch(strKey, "z", "") + reg.CreateKey("c\\d") +
                 reg.CreateKey(HKEY_CURRENT_USER, Sub("e")) + invalid.SetInt("", "x", 1) +
                 invalid.GetString("", "x", &str) + invalid.DeleteKey("x") +
                 bare.DeleteKey("software") + reg.DeleteKey(HKEY_CURRENT_USER, Sub("none\\v")) +
