@@ -9,7 +9,7 @@ PACKAGES=(
   mingw-w64-x86-64-dev mingw-w64-i686-dev
   wine wine64 xvfb xserver-xephyr xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine
-  cmake make googletest python3
+  cmake make googletest python3 nsis
 )
 
 missing=()

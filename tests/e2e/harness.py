@@ -416,7 +416,7 @@ def register_catcher():
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=True)
 
 
-def own_copies():
+def own_copies(program=b"Quillfind.exe"):
     """Process ids of the copies running in this Wine prefix. Other test runs on
     the same machine have their own prefixes, and their copies are not ours."""
     pids = []
@@ -424,7 +424,7 @@ def own_copies():
         if not proc.name.isdigit():
             continue
         try:
-            if b"Quillfind.exe" not in (proc / "cmdline").read_bytes():
+            if program not in (proc / "cmdline").read_bytes():
                 continue
             env = (proc / "environ").read_bytes().split(b"\0")
         except OSError:
@@ -462,6 +462,17 @@ def reg_values(sub):
         name, typ, data = (line.split(" ") + ["", ""])[:3]
         values[bytes.fromhex(name).decode("latin-1")] = (int(typ), bytes.fromhex(data))
     return values
+
+
+def reg_dump(sub=""):
+    """The whole tree below a key under HKCU (all of HKCU for ""), as a set of
+    ("key", path) and ("value", path, name, type, data-hex) entries."""
+    entries = set()
+    for line in qftool("reg-dump", sub).splitlines():
+        kind, *fields = line.split(" ")
+        text = [bytes.fromhex(f).decode("cp932", "replace") for f in fields[:2]]
+        entries.add(("key", *text) if kind == "key" else ("value", *text, *fields[2:]))
+    return entries
 
 
 # ---- a desktop of several monitors -----------------------------------------

@@ -85,6 +85,47 @@ int RegList(const char* sub)
     return 0;
 }
 
+// Every value of an open key, one line each: prefix, name-hex, type, data-hex.
+void PrintValues(HKEY h, const std::string& prefix)
+{
+    std::vector<unsigned char> data(1 << 16);
+    for (DWORD i = 0;;) {
+        char name[16384];
+        DWORD n = sizeof(name), type = 0, size = static_cast<DWORD>(data.size());
+        LONG r = RegEnumValueA(h, i, name, &n, nullptr, &type, data.data(), &size);
+        if (r == ERROR_MORE_DATA && size > data.size()) {
+            data.resize(size);
+            continue;
+        }
+        if (r != ERROR_SUCCESS)
+            break;
+        std::printf("%s%s %lu %s\n", prefix.c_str(), Hex(name, n).c_str(),
+                    static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
+        ++i;
+    }
+}
+
+// The tree below a key: "key PATH" for every key, then "value PATH NAME TYPE
+// DATA" for each of its values, in hex, the path starting with the given one
+// (an empty one dumps all of HKEY_CURRENT_USER).
+void RegDump(HKEY parent, const std::string& sub, const std::string& path)
+{
+    HKEY h;
+    if (RegOpenKeyExA(parent, sub.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return;
+    const std::string hex = Hex(path.data(), path.size());
+    std::printf("key %s\n", hex.c_str());
+    PrintValues(h, "value " + hex + " ");
+    char name[256]; // a key name has at most 255 characters
+    for (DWORD i = 0;; ++i) {
+        DWORD n = sizeof(name);
+        if (RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        RegDump(h, name, path.empty() ? name : path + "\\" + name);
+    }
+    RegCloseKey(h);
+}
+
 int RegSet(const char* sub, const char* name, DWORD type, const std::vector<unsigned char>& data)
 {
     HKEY h;
@@ -431,16 +472,12 @@ int main(int argc, char** argv)
             std::puts("nokey");
             return 0;
         }
-        std::vector<unsigned char> data(1 << 20);
-        for (DWORD i = 0;; ++i) {
-            char name[16384];
-            DWORD n = sizeof(name), type = 0, size = static_cast<DWORD>(data.size());
-            if (RegEnumValueA(h, i, name, &n, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-                break;
-            std::printf("%s %lu %s\n", Hex(name, n).c_str(), static_cast<unsigned long>(type),
-                        Hex(data.data(), size).c_str());
-        }
+        PrintValues(h, "");
         RegCloseKey(h);
+        return 0;
+    }
+    if (cmd == "reg-dump" && argc == 3) {
+        RegDump(HKEY_CURRENT_USER, argv[2], argv[2]);
         return 0;
     }
     if (cmd == "reg-list" && argc == 3)
@@ -522,8 +559,8 @@ int main(int argc, char** argv)
         RECT rc = {};
         if (!c || !GetWindowRect(c, &rc))
             return 4;
-        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
-                    rc.bottom, IsWindowVisible(c) ? 1 : 0);
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d enabled=%d\n", rc.left, rc.top,
+                    rc.right, rc.bottom, IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0);
         return 0;
     }
     if (cmd == "foreground") {  // class and title of the foreground window

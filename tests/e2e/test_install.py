@@ -1,0 +1,261 @@
+"""The release as a user meets it: the per-user installer, installing over a
+running copy, the uninstaller, and the installer's pages. The x64 installer
+runs here; the x86 one installs the i686 program and cannot run on this kernel."""
+import os
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+from harness import (ARTIFACTS, BUILD, Failure, MAIN_TITLE, MAKER_KEY, PREFIX, SEARCH_TITLE, SETTINGS_KEY,
+                     WINE, caught_addresses, check, clipboard_text, double_click_icon, key,
+                     own_copies, qftool, reg_delete_tree, reg_dump, reg_list, reg_set, reg_values,
+                     screenshot, search_state, sjis, tray_window, wait_until, window, windows, xdo)
+
+VERSION = (Path(__file__).resolve().parents[2] / "VERSION").read_text().strip()
+SETUP = BUILD.parent / "dist" / f"QuillfindSetup-{VERSION}-x64.exe"
+PRODUCT = "Qf検索ヘルパー"
+SETUP_TITLE = PRODUCT + " セットアップ"
+UNINSTALL_TITLE = PRODUCT + " アンインストール"
+UNINST_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillfind"
+SIBLING_KEY = MAKER_KEY + r"\Quillfind2"
+USERS = PREFIX / "drive_c" / "users"
+PROFILE = next((p for p in USERS.iterdir() if p.name != "Public"), USERS) if USERS.is_dir() else USERS
+INSTDIR = PROFILE / "AppData" / "Local" / "Programs" / "Quillfind"
+MENU = PROFILE / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+SHORTCUTS = (MENU / f"{PRODUCT}.lnk", MENU / "StartUp" / f"{PRODUCT}.lnk")
+# Keys Wine writes by itself: scratch settings that any window's start rewrites,
+# and the console host's defaults, written when the first console program runs.
+WINE_NOISE = (r"Software\Wine\Temporary System Parameters", "Console")
+QUERY = "release test"
+ADDRESS = "http://search.zumtal.example/bin/query?p=release+test&s=o"
+
+
+def windows_path(path):
+    return "C:\\" + str(path.relative_to(PREFIX / "drive_c")).replace("/", "\\")
+
+
+def wine(*args, timeout=60):
+    return subprocess.run([WINE, *map(str, args)], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                          timeout=timeout).returncode
+
+
+def snapshot():
+    """HKEY_CURRENT_USER and the profile folders: keys, values, folders, files and sizes."""
+    files = set()
+    for root, dirs, names in os.walk(USERS):
+        for n in dirs + names:
+            path = Path(root, n)
+            files.add(("folder", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
+    return reg_dump(""), files
+
+
+def differences(before, after):
+    """What changed, but the keys Wine writes by itself."""
+    return [f"{'+' if e in now else '-'} {e}" for was, now in zip(before, after)
+            for e in sorted(was ^ now, key=str)
+            if not any(e[1] == k or e[1].startswith(k + "\\") for k in WINE_NOISE)]
+
+
+def check_as_before(before):
+    """HKCU and the profile are as they were. The uninstaller's copy in the
+    temporary folder is removed a moment after it ends."""
+    try:
+        wait_until(lambda: not differences(before, snapshot()), 10, step=0.5)
+    except Failure:
+        raise Failure("left behind or changed:\n" + "\n".join(differences(before, snapshot())))
+
+
+def installed_facts():
+    check(INSTDIR.is_dir(), f"{INSTDIR} is missing")
+    check(sorted(p.name for p in INSTDIR.iterdir()) == ["Quillfind.exe", "uninstall.exe"],
+          f"installed files: {list(INSTDIR.iterdir())}")
+    check((INSTDIR / "Quillfind.exe").read_bytes() == (BUILD / "Quillfind.exe").read_bytes(),
+          "the installed program is not the built one")
+    for lnk in SHORTCUTS:
+        check(lnk.is_file(), f"shortcut {lnk} is missing")
+        target = windows_path(INSTDIR / "Quillfind.exe")
+        check(target.encode("utf-16-le") in lnk.read_bytes() or target.encode() in lnk.read_bytes(),
+              f"{lnk.name} does not lead to {target}")
+    values = reg_values(UNINST_KEY)
+    check(values is not None, "no uninstall entry")
+    folder = windows_path(INSTDIR)
+    strings = {
+        "DisplayName": sjis(PRODUCT), "DisplayVersion": VERSION.encode(), "Publisher": b"VORNELIX",
+        "DisplayIcon": f"{folder}\\Quillfind.exe,0".encode(),
+        "UninstallString": f'"{folder}\\uninstall.exe"'.encode(),
+        "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'.encode(),
+        "InstallLocation": folder.encode()}
+    for name, text in strings.items():
+        check(values.get(name) == (1, text + b"\0"), f"{name}: {values.get(name)}")
+    size_kb = sum(p.stat().st_size for p in INSTDIR.iterdir()) // 1024
+    dwords = {name: int.from_bytes(values[name][1], "little") for name in
+              ("EstimatedSize", "NoModify", "NoRepair") if values.get(name, (0,))[0] == 4}
+    check(dwords.get("NoModify") == 1 and dwords.get("NoRepair") == 1, f"flags: {dwords}")
+    check(abs(dwords.get("EstimatedSize", 0) - size_kb) <= 4,
+          f"EstimatedSize {dwords.get('EstimatedSize')} KB, files {size_kb} KB")
+
+
+def uninstalled_facts():
+    check(not INSTDIR.exists(), f"{INSTDIR} is still there")
+    check(not any(lnk.exists() for lnk in SHORTCUTS), "a shortcut is still there")
+    check(reg_list(UNINST_KEY) is None, "the uninstall entry is still there")
+    check(reg_list(SETTINGS_KEY) is None, "the settings are still there")
+
+
+def install(*args):
+    t0 = time.time()
+    rc = wine(SETUP, *args)
+    check(rc == 0, f"the installer ended with {rc}")
+    return time.time() - t0
+
+
+def start_from(lnk):
+    """Starts the installed program through a shortcut, as the shell does at
+    log-on or from the Start menu; the process id of the copy."""
+    check(wine("start", "/unix", lnk) == 0, f"starting {lnk.name} failed")
+    wait_until(lambda: windows(MAIN_TITLE) and tray_window(), 20, what="the installed copy's icon")
+    pids = own_copies()
+    check(len(pids) == 1, f"copies running: {pids}")
+    cmdline = Path(f"/proc/{pids[0]}/cmdline").read_bytes()
+    check(windows_path(INSTDIR / "Quillfind.exe").encode() in cmdline, f"started {cmdline!r}")
+    return pids[0]
+
+
+def ended(pid):
+    return not Path(f"/proc/{pid}").exists()
+
+
+def uninstall_quietly():
+    """Runs the registered quiet uninstall command and waits for the folder to go:
+    the uninstaller hands over to a copy of itself and returns at once."""
+    command = reg_values(UNINST_KEY)["QuietUninstallString"][1].rstrip(b"\0").decode()
+    program, _, switch = command[1:].partition('" ')
+    check(wine(program, switch) == 0, f"{command} failed")
+    wait_until(lambda: not INSTDIR.exists(), 20, what="the uninstaller to remove the folder")
+
+
+def remove_leftovers():
+    """Takes away what a failed run left behind, so the next test starts clean."""
+    for program in (b"Quillfind.exe", SETUP.name.encode(), b"\\Un.exe"):
+        for pid in own_copies(program):
+            os.kill(pid, 9)
+    shutil.rmtree(INSTDIR, ignore_errors=True)
+    for lnk in SHORTCUTS:
+        lnk.unlink(missing_ok=True)
+    reg_delete_tree(UNINST_KEY)
+    reg_delete_tree(MAKER_KEY)
+
+
+def search_once():
+    """A search from the tray icon with the mode switched to OR by keyboard."""
+    clipboard_text(QUERY)
+    double_click_icon()
+    wait_until(lambda: (window(SEARCH_TITLE) or {}).get("visible")
+               and search_state().get("query") == QUERY.encode(), 10, what="the search window")
+    key("Tab", "Down", "Tab", "space")
+    wait_until(caught_addresses, 10, what="the catcher to be called")
+    check(caught_addresses() == [ADDRESS], f"caught {caught_addresses()}")
+
+
+def test_install_search_upgrade_over_running_copy_and_uninstall():
+    remove_leftovers()
+    try:
+        before = snapshot()  # without the maker's key, which the program makes
+
+        install("/S")
+        installed_facts()
+        pid = start_from(SHORTCUTS[1])
+        search_once()
+        settings = (reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text"))
+        check(settings[0].get("mode") == (4, (1).to_bytes(4, "little")), f"mode: {settings[0]}")
+        screenshot("install-1-installed-copy-searched", "640x200+0+0")
+
+        # Installing again over the running copy: Windows would refuse to
+        # replace a running program, so the copy must have ended first.
+        with open(INSTDIR / "Quillfind.exe", "ab") as f:
+            f.write(b"old")
+        elapsed = install("/S")
+        check(not windows(MAIN_TITLE), "a main window is left after the installer")
+        wait_until(lambda: ended(pid), 2, what="the old copy's process to end")
+        check(tray_window() is None, "the old copy's icon stayed")
+        check(elapsed < 10, f"the installer took {elapsed:.1f} s")
+        installed_facts()
+        check((reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text")) == settings,
+              "the settings changed")
+
+        # Uninstalling while a copy runs: it is closed, and everything goes.
+        pid = start_from(SHORTCUTS[0])
+        uninstall_quietly()
+        wait_until(lambda: ended(pid), 5, what="the running copy to end")
+        uninstalled_facts()
+        check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
+        check_as_before(before)
+    finally:
+        remove_leftovers()
+
+
+def wizard(title):
+    """The wizard's window facts and exact title: its own pages add a space to the title."""
+    for exact in (title, title + " "):
+        w = window(exact)
+        if w:
+            return w, exact
+    return None, title
+
+
+def next_button(title):
+    """Text and state of the wizard's next button."""
+    exact = wizard(title)[1]
+    out = qftool("ctrl-rect", sjis(exact).hex(), 1, check_rc=False).strip()
+    if not out.startswith("left="):
+        return None
+    facts = {k: int(v) for k, v in (kv.split("=") for kv in out.split())}
+    facts["text"] = bytes.fromhex(qftool("ctrl-text", sjis(exact).hex(), 1).strip())
+    return facts
+
+
+def walk_pages(title, pages):
+    """Shows each page in turn: waits for the next button to read as given and
+    to be ready, takes a picture of the wizard and clicks the button."""
+    for shot, label in pages:
+        b = wait_until(lambda: (b := next_button(title)) and b["enabled"]
+                       and b["text"] == sjis(label) and b, 20, what=f"the page {shot}")
+        time.sleep(0.3)  # the page paints itself
+        w = wizard(title)[0]
+        screenshot(shot, f"{w['right'] - w['left']}x{w['bottom'] - w['top']}"
+                         f"+{w['left']}+{w['top']}")
+        xdo("mousemove", (b["left"] + b["right"]) // 2, (b["top"] + b["bottom"]) // 2)
+        time.sleep(0.1)
+        xdo("click", "1")
+
+
+def test_installer_and_uninstaller_pages():
+    remove_leftovers()
+    try:
+        # Another program of the maker: its key stays, and the maker's with it.
+        reg_set(SIBLING_KEY, "keep", 1, b"sibling\0")
+        before = snapshot()
+        subprocess.Popen([WINE, str(SETUP)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL)
+        walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >"),
+                                 ("installer-2-folder", "インストール(&I)"),
+                                 ("installer-3-installed", "次へ(&N) >"),
+                                 ("installer-4-finish", "完了(&F)")])
+        # The last page starts the program unless told not to.
+        wait_until(lambda: not wizard(SETUP_TITLE)[0], 10, what="the installer to close")
+        start_pid = wait_until(own_copies, 20, what="the program to start")[0]
+        wait_until(lambda: windows(MAIN_TITLE) and tray_window(), 20, what="its icon")
+        installed_facts()
+
+        command = reg_values(UNINST_KEY)["UninstallString"][1].rstrip(b"\0").decode()
+        subprocess.Popen([WINE, command.strip('"')], stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        walk_pages(UNINSTALL_TITLE, [("installer-5-uninstall", "ｱﾝｲﾝｽﾄｰﾙ(&U)"),
+                                     ("installer-6-uninstalled", "閉じる(&C)")])
+        wait_until(lambda: ended(start_pid), 5, what="the running copy to end")
+        uninstalled_facts()
+        check_as_before(before)
+    finally:
+        remove_leftovers()
