@@ -1,13 +1,47 @@
 #!/usr/bin/env python3
 """A short scripted session on a headless machine: the icon appears, its menu
-opens, a search is made from the clipboard, the program exits; screenshots of
-each step are saved."""
+opens, a search is made from the clipboard, the version box is shown, the
+program exits; screenshots of each step are saved. The README's pictures of
+the tray menu, the search window and the version box (docs/) are refreshed."""
+import subprocess
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness as h  # noqa: E402
+
+DOCS = Path(__file__).resolve().parents[1] / "docs"
+
+
+def x_rect(xid):
+    """(left, top, right, bottom) of an X window on the screen."""
+    geo = dict(line.split("=") for line in h.xdo("getwindowgeometry", "--shell", xid).splitlines())
+    x, y, w, height = (int(geo[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    return x, y, x + w, y + height
+
+
+def keep(name, *rects, margin=0):
+    """A screenshot of the region around the given rectangles, for the README."""
+    left, top = (max(min(r[i] for r in rects) - margin, 0) for i in (0, 1))
+    right, bottom = (max(r[i] for r in rects) + margin for i in (2, 3))
+    path = h.screenshot(name, f"{right - left}x{bottom - top}+{left}+{top}")
+    DOCS.mkdir(exist_ok=True)
+    # Without the time stamps, an unchanged picture stays the same file.
+    subprocess.run(["convert", str(path), "-strip", str(DOCS / f"{name}.png")], check=True,
+                   timeout=20)
+
+
+def pointer_away():
+    """Off the icon through the tray's empty part, so that its tip goes."""
+    tray, width, height = h.tray_geometry()
+    h.xdo("mousemove", "--window", tray, width - 20, height - 13)
+    h.wait_until(lambda: h.tooltip() == b"", 6, step=0.2, what="the tip to go")
+    h.xdo("mousemove", 700, 500)
+
+
+def rect_of(facts):
+    return facts["left"], facts["top"], facts["right"], facts["bottom"]
 
 
 def main():
@@ -18,29 +52,42 @@ def main():
     print("The icon is in the notification area.")
     h.screenshot("1-tray-icon", "320x120+0+0")
 
-    h.open_menu()
+    menu = h.open_menu()
+    time.sleep(0.5)  # let it paint
     print("Its menu is open.")
-    h.screenshot("2-tray-menu", "320x220+0+0")
+    keep("tray-menu", x_rect(h.tray_window()), x_rect(menu), margin=6)
     h.close_menu()
 
     time.sleep(0.5)
     h.choose_menu(h.MENU_SEARCH)
-    h.wait_until(lambda: (h.window(h.SEARCH_TITLE) or {}).get("visible"), 10,
-                 what="the search window")
-    time.sleep(0.5)
+    search = h.wait_until(lambda: (w := h.window(h.SEARCH_TITLE)) and w["visible"] and w, 10,
+                          what="the search window")
+    pointer_away()
+    time.sleep(0.3)
     print("The search window holds the clipboard text.")
-    h.screenshot("3-search-window", "640x200+0+0")
+    keep("search-window", rect_of(search))
 
     h.post(h.SEARCH_TITLE, 0x0111, 32772, 0)  # the search button
     h.wait_until(h.caught_addresses, 10, what="the browser to be asked")
     print("The browser was asked to open:", h.caught_addresses()[-1])
     time.sleep(0.5)
     h.screenshot("4-after-search", "640x200+0+0")
+    h.key("Escape")
+
+    h.choose_menu(h.MENU_ABOUT)
+    about = h.wait_until(lambda: (w := h.window(h.ABOUT_TITLE)) and w["visible"] and w, 10,
+                         what="the version box")
+    pointer_away()
+    time.sleep(0.3)
+    print("The version box is open.")
+    keep("version-box", rect_of(about))
+    h.post(h.ABOUT_TITLE, 0x0111, 1, 0)  # its OK button
+    h.wait_until(lambda: not h.windows(h.ABOUT_TITLE), 10, what="the version box to close")
 
     h.choose_menu(h.MENU_EXIT)
     p.wait_exit()
     print("The program ended and took its icon away.")
-    print(f"Screenshots: {h.ARTIFACTS}")
+    print(f"Screenshots: {h.ARTIFACTS}; the README's pictures: {DOCS}")
 
 
 if __name__ == "__main__":

@@ -24,9 +24,11 @@ def version():
 
 def installer(ver, arch, program):
     out = DIST / f"QuillfindSetup-{ver}-{arch}.exe"
-    subprocess.run(["makensis", "-V2", "-WX", f"-DVERSION={ver}", f"-DARCH={arch}",
-                    f"-DPROGRAM={program}", f"-DOUTFILE={out}",
-                    str(ROOT / "installer" / "Quillfind.nsi")], check=True)
+    r = subprocess.run(["makensis", "-V2", "-WX", f"-DVERSION={ver}", f"-DARCH={arch}",
+                        f"-DPROGRAM={program}", f"-DOUTFILE={out}",
+                        str(ROOT / "installer" / "Quillfind.nsi")])
+    if r.returncode != 0:
+        sys.exit(f"dist: makensis could not make {out.name}")
     return out
 
 

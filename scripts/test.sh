@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds both targets, runs the unit tests under Wine
+# Sets up what is missing, builds both targets and the installers and zip of
+# build/dist/ (the end-to-end tests run the x64 installer), runs the unit tests under Wine
 # through ctest (code page 932, then the code-page-dependent ones under 1252),
 # then the end-to-end tests on the real program. Ends with "N passed, N failed".
 set -uo pipefail
@@ -8,6 +9,7 @@ root=$(pwd)
 
 bash scripts/setup.sh
 bash scripts/build.sh || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+python3 scripts/dist.py || { echo "packaging failed"; echo "0 passed, 1 failed"; exit 1; }
 
 source scripts/wine-env.sh
 export QF_BUILD=$root/build/win64 QF_ARTIFACTS=$root/build/artifacts

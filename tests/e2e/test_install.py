@@ -2,13 +2,14 @@
 running copy, the uninstaller, and the installer's pages. The x64 installer
 runs here; the x86 one installs the i686 program and cannot run on this kernel."""
 import os
+import pwd
 import shutil
 import subprocess
 import time
 from pathlib import Path
 
-from harness import (ARTIFACTS, BUILD, Failure, MAIN_TITLE, MAKER_KEY, PREFIX, SEARCH_TITLE, SETTINGS_KEY,
-                     WINE, caught_addresses, check, clipboard_text, double_click_icon, key,
+from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, SEARCH_TITLE, SETTINGS_KEY, WINE,
+                     Failure, caught_addresses, check, clipboard_text, double_click_icon, key,
                      own_copies, qftool, reg_delete_tree, reg_dump, reg_list, reg_set, reg_values,
                      screenshot, search_state, sjis, tray_window, wait_until, window, windows, xdo)
 
@@ -20,7 +21,7 @@ UNINSTALL_TITLE = PRODUCT + " アンインストール"
 UNINST_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillfind"
 SIBLING_KEY = MAKER_KEY + r"\Quillfind2"
 USERS = PREFIX / "drive_c" / "users"
-PROFILE = next((p for p in USERS.iterdir() if p.name != "Public"), USERS) if USERS.is_dir() else USERS
+PROFILE = USERS / pwd.getpwuid(os.getuid()).pw_name  # Wine names it after the user
 INSTDIR = PROFILE / "AppData" / "Local" / "Programs" / "Quillfind"
 MENU = PROFILE / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
 SHORTCUTS = (MENU / f"{PRODUCT}.lnk", MENU / "StartUp" / f"{PRODUCT}.lnk")
@@ -47,7 +48,7 @@ def snapshot():
     for root, dirs, names in os.walk(USERS):
         for n in dirs + names:
             path = Path(root, n)
-            files.add(("folder", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
+            files.add(("file", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
     return reg_dump(""), files
 
 
@@ -111,10 +112,8 @@ def install(*args):
     return time.time() - t0
 
 
-def start_from(lnk):
-    """Starts the installed program through a shortcut, as the shell does at
-    log-on or from the Start menu; the process id of the copy."""
-    check(wine("start", "/unix", lnk) == 0, f"starting {lnk.name} failed")
+def installed_copy():
+    """The one running copy, which must be the installed program: its process id."""
     wait_until(lambda: windows(MAIN_TITLE) and tray_window(), 20, what="the installed copy's icon")
     pids = own_copies()
     check(len(pids) == 1, f"copies running: {pids}")
@@ -123,17 +122,22 @@ def start_from(lnk):
     return pids[0]
 
 
+def start_from(lnk):
+    """Starts the installed program through a shortcut, as the shell does at
+    log-on or from the Start menu."""
+    check(wine("start", "/unix", lnk) == 0, f"starting {lnk.name} failed")
+    return installed_copy()
+
+
 def ended(pid):
     return not Path(f"/proc/{pid}").exists()
 
 
-def uninstall_quietly():
-    """Runs the registered quiet uninstall command and waits for the folder to go:
-    the uninstaller hands over to a copy of itself and returns at once."""
-    command = reg_values(UNINST_KEY)["QuietUninstallString"][1].rstrip(b"\0").decode()
-    program, _, switch = command[1:].partition('" ')
-    check(wine(program, switch) == 0, f"{command} failed")
-    wait_until(lambda: not INSTDIR.exists(), 20, what="the uninstaller to remove the folder")
+def registered(name):
+    """A command line of the uninstall entry as program and arguments."""
+    command = reg_values(UNINST_KEY)[name][1].rstrip(b"\0").decode()
+    program, _, args = command[1:].partition('"')
+    return [program, *args.split()]
 
 
 def remove_leftovers():
@@ -187,7 +191,9 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
 
         # Uninstalling while a copy runs: it is closed, and everything goes.
         pid = start_from(SHORTCUTS[0])
-        uninstall_quietly()
+        # It hands over to a copy of itself and returns at once.
+        check(wine(*registered("QuietUninstallString")) == 0, "the uninstaller failed")
+        wait_until(lambda: not INSTDIR.exists(), 20, what="the uninstaller to remove the folder")
         wait_until(lambda: ended(pid), 5, what="the running copy to end")
         uninstalled_facts()
         check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
@@ -197,36 +203,25 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
 
 
 def wizard(title):
-    """The wizard's window facts and exact title: its own pages add a space to the title."""
-    for exact in (title, title + " "):
-        w = window(exact)
-        if w:
-            return w, exact
-    return None, title
-
-
-def next_button(title):
-    """Text and state of the wizard's next button."""
-    exact = wizard(title)[1]
-    out = qftool("ctrl-rect", sjis(exact).hex(), 1, check_rc=False).strip()
-    if not out.startswith("left="):
+    """The wizard's window and its next button (control 1), or None. Its own
+    pages add a space to the title, so the title is matched at its start."""
+    out = qftool("wizard", sjis(title).hex(), 1).strip()
+    if out == "none":
         return None
-    facts = {k: int(v) for k, v in (kv.split("=") for kv in out.split())}
-    facts["text"] = bytes.fromhex(qftool("ctrl-text", sjis(exact).hex(), 1).strip())
-    return facts
+    facts = dict(kv.split("=") for kv in out.split())
+    return {k: bytes.fromhex(v) if k == "text" else int(v) for k, v in facts.items()}
 
 
 def walk_pages(title, pages):
     """Shows each page in turn: waits for the next button to read as given and
     to be ready, takes a picture of the wizard and clicks the button."""
     for shot, label in pages:
-        b = wait_until(lambda: (b := next_button(title)) and b["enabled"]
-                       and b["text"] == sjis(label) and b, 20, what=f"the page {shot}")
+        w = wait_until(lambda: (w := wizard(title)) and w["enabled"] and w["text"] == sjis(label)
+                       and w, 20, what=f"the page {shot}")
         time.sleep(0.3)  # the page paints itself
-        w = wizard(title)[0]
         screenshot(shot, f"{w['right'] - w['left']}x{w['bottom'] - w['top']}"
                          f"+{w['left']}+{w['top']}")
-        xdo("mousemove", (b["left"] + b["right"]) // 2, (b["top"] + b["bottom"]) // 2)
+        xdo("mousemove", (w["cleft"] + w["cright"]) // 2, (w["ctop"] + w["cbottom"]) // 2)
         time.sleep(0.1)
         xdo("click", "1")
 
@@ -244,17 +239,14 @@ def test_installer_and_uninstaller_pages():
                                  ("installer-3-installed", "次へ(&N) >"),
                                  ("installer-4-finish", "完了(&F)")])
         # The last page starts the program unless told not to.
-        wait_until(lambda: not wizard(SETUP_TITLE)[0], 10, what="the installer to close")
-        start_pid = wait_until(own_copies, 20, what="the program to start")[0]
-        wait_until(lambda: windows(MAIN_TITLE) and tray_window(), 20, what="its icon")
+        pid = installed_copy()
         installed_facts()
 
-        command = reg_values(UNINST_KEY)["UninstallString"][1].rstrip(b"\0").decode()
-        subprocess.Popen([WINE, command.strip('"')], stdin=subprocess.DEVNULL,
+        subprocess.Popen([WINE, *registered("UninstallString")], stdin=subprocess.DEVNULL,
                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         walk_pages(UNINSTALL_TITLE, [("installer-5-uninstall", "ｱﾝｲﾝｽﾄｰﾙ(&U)"),
                                      ("installer-6-uninstalled", "閉じる(&C)")])
-        wait_until(lambda: ended(start_pid), 5, what="the running copy to end")
+        wait_until(lambda: ended(pid), 5, what="the running copy to end")
         uninstalled_facts()
         check_as_before(before)
     finally:

@@ -316,6 +316,34 @@ int StandIn(const char* countFile, int seconds)
 }
 
 // Tooltip text under the mouse, as the shell shows it.
+// A wizard, whose title changes from page to page: the first visible top-level
+// window whose title starts with the given text, and one of its controls.
+int Wizard(const std::string& prefix, int id)
+{
+    std::pair<std::string, HWND> find(prefix, nullptr);
+    EnumWindows(
+        [](HWND h, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<std::pair<std::string, HWND>*>(p);
+            if (!IsWindowVisible(h) || Text(h).compare(0, f->first.size(), f->first) != 0)
+                return TRUE;
+            f->second = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    HWND c = find.second ? GetDlgItem(find.second, id) : nullptr;
+    RECT w = {}, r = {};
+    if (!c || !GetWindowRect(find.second, &w) || !GetWindowRect(c, &r)) {
+        std::puts("none");
+        return 0;
+    }
+    const std::string t = Text(c);
+    std::printf("left=%ld top=%ld right=%ld bottom=%ld cleft=%ld ctop=%ld cright=%ld cbottom=%ld "
+                "enabled=%d text=%s\n",
+                w.left, w.top, w.right, w.bottom, r.left, r.top, r.right, r.bottom,
+                IsWindowEnabled(c) ? 1 : 0, Hex(t.data(), t.size()).c_str());
+    return 0;
+}
+
 int Tooltip()
 {
     struct Found {
@@ -559,8 +587,8 @@ int main(int argc, char** argv)
         RECT rc = {};
         if (!c || !GetWindowRect(c, &rc))
             return 4;
-        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d enabled=%d\n", rc.left, rc.top,
-                    rc.right, rc.bottom, IsWindowVisible(c) ? 1 : 0, IsWindowEnabled(c) ? 1 : 0);
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
+                    rc.bottom, IsWindowVisible(c) ? 1 : 0);
         return 0;
     }
     if (cmd == "foreground") {  // class and title of the foreground window
@@ -647,6 +675,8 @@ int main(int argc, char** argv)
         return TaskbarCreated();
     if (cmd == "stand-in" && argc == 4)
         return StandIn(argv[2], std::atoi(argv[3]));
+    if (cmd == "wizard" && argc == 4)  // title-prefix-hex control-id
+        return Wizard(UnhexText(argv[2]), std::atoi(argv[3]));
     if (cmd == "tooltip")
         return Tooltip();
     if (cmd == "list") {  // every visible top-level window: class and title
