@@ -40,8 +40,14 @@ def pointer_away():
     h.xdo("mousemove", 700, 500)
 
 
-def rect_of(facts):
-    return facts["left"], facts["top"], facts["right"], facts["bottom"]
+def show_and_keep(item, title, name, message):
+    """Chooses a menu item, waits for the window it opens and keeps its picture."""
+    h.choose_menu(item)
+    w = h.wait_until(lambda: (w := h.window(title)) and w["visible"] and w, 10, what=name)
+    pointer_away()
+    time.sleep(0.3)
+    print(message)
+    keep(name, (w["left"], w["top"], w["right"], w["bottom"]))
 
 
 def main():
@@ -59,13 +65,8 @@ def main():
     h.close_menu()
 
     time.sleep(0.5)
-    h.choose_menu(h.MENU_SEARCH)
-    search = h.wait_until(lambda: (w := h.window(h.SEARCH_TITLE)) and w["visible"] and w, 10,
-                          what="the search window")
-    pointer_away()
-    time.sleep(0.3)
-    print("The search window holds the clipboard text.")
-    keep("search-window", rect_of(search))
+    show_and_keep(h.MENU_SEARCH, h.SEARCH_TITLE, "search-window",
+                  "The search window holds the clipboard text.")
 
     h.post(h.SEARCH_TITLE, 0x0111, 32772, 0)  # the search button
     h.wait_until(h.caught_addresses, 10, what="the browser to be asked")
@@ -74,13 +75,7 @@ def main():
     h.screenshot("4-after-search", "640x200+0+0")
     h.key("Escape")
 
-    h.choose_menu(h.MENU_ABOUT)
-    about = h.wait_until(lambda: (w := h.window(h.ABOUT_TITLE)) and w["visible"] and w, 10,
-                         what="the version box")
-    pointer_away()
-    time.sleep(0.3)
-    print("The version box is open.")
-    keep("version-box", rect_of(about))
+    show_and_keep(h.MENU_ABOUT, h.ABOUT_TITLE, "version-box", "The version box is open.")
     h.post(h.ABOUT_TITLE, 0x0111, 1, 0)  # its OK button
     h.wait_until(lambda: not h.windows(h.ABOUT_TITLE), 10, what="the version box to close")
 
