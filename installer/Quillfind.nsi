@@ -1,4 +1,4 @@
-﻿; Per-user installer of Quillfind (Qf検索ヘルパー). No administrator rights:
+; Per-user installer of Quillfind (Qf検索ヘルパー). No administrator rights:
 ; everything goes under the user's own profile and HKEY_CURRENT_USER.
 ;
 ; Defined on the makensis command line by scripts/dist.py:
@@ -150,10 +150,17 @@ Section Uninstall
 
   Delete "$SMSTARTUP\${SHORTCUT}"
   Delete "$SMPROGRAMS\${SHORTCUT}"
+  StrCpy $0 0
   retry:
   ClearErrors
   Delete "$INSTDIR\${EXE}"
   ${If} ${Errors}
+    ; A copy that is just ending, or a virus scanner, may hold the file a moment.
+    ${If} $0 < 10
+      IntOp $0 $0 + 1
+      Sleep 200
+      Goto retry
+    ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(CannotRemove)" /SD IDCANCEL IDRETRY retry
     Abort
   ${EndIf}
@@ -178,7 +185,7 @@ Function un.onUninstSuccess
   StrLen $0 "$TEMP\~nsu"
   StrCpy $1 "$EXEDIR" $0
   ${If} $1 == "$TEMP\~nsu"
-    SetOutPath "$TEMP" ; the command's working folder, which could not be removed
+    SetOutPath "$TEMP" ; the command works there: a folder in use cannot be removed
     ExecShell "open" "$SYSDIR\cmd.exe" '/c for /l %i in (1,1,30) do (ping -n 2 127.0.0.1 >nul & del /f /q "$EXEPATH" 2>nul & rd "$EXEDIR" 2>nul & if not exist "$EXEDIR" exit)' SW_HIDE
   ${EndIf}
 FunctionEnd
