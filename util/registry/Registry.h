@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "framework/String.h"
+#include "util/binary/Binary.h"
 
 class CRegistry {
 public:
@@ -115,15 +116,22 @@ public:
     virtual BOOL DeleteLong(CString strPath, CString strName);
 
     // REG_BINARY from and into caller's bytes. GetBinary: *pcbData is the
-    // buffer's capacity on entry and the number of bytes read on return.
+    // buffer's capacity on entry and the number of bytes read on return. The
+    // buffer forms store the bytes a CBinary shows and read a value into one.
     virtual BOOL SetBinary(HKEY hRoot, CString strSubKey, CString strName, const BYTE* pData,
                            DWORD cbData);
     virtual BOOL SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD cbData);
+    virtual BOOL SetBinary(HKEY hRoot, CString strSubKey, CString strName, CBinary binValue);
+    virtual BOOL SetBinary(HKEY hKey, CString strName, CBinary binValue);
     virtual BOOL SetBinary(CString strPath, CString strName, const BYTE* pData, DWORD cbData);
+    virtual BOOL SetBinary(CString strPath, CString strName, CBinary binValue);
     virtual BOOL GetBinary(HKEY hRoot, CString strSubKey, CString strName, BYTE* pData,
                            DWORD* pcbData);
     virtual BOOL GetBinary(HKEY hKey, CString strName, BYTE* pData, DWORD* pcbData);
+    virtual BOOL GetBinary(HKEY hRoot, CString strSubKey, CString strName, CBinary* pbinValue);
+    virtual BOOL GetBinary(HKEY hKey, CString strName, CBinary* pbinValue);
     virtual BOOL GetBinary(CString strPath, CString strName, BYTE* pData, DWORD* pcbData);
+    virtual BOOL GetBinary(CString strPath, CString strName, CBinary* pbinValue);
     virtual BOOL DeleteBinary(HKEY hRoot, CString strSubKey, CString strName);
     virtual BOOL DeleteBinary(HKEY hKey, CString strName);
     virtual BOOL DeleteBinary(CString strPath, CString strName);

@@ -75,16 +75,28 @@ BOOL CallOnWriteOpenedPath(CRegistry& reg, const CString& strPath, OpenKeyOverlo
 }
 
 // Reading by path opens the resolved key directly under its root and never
-// creates anything.
-template <typename... Params>
-BOOL CallOnReadOpenedPath(CRegistry& reg, const CString& strPath, OpenKeyOverload<Params...> pfn,
-                          const CString& strName, Params... args)
+// creates anything. The reads that empty their output first do it in
+// prepare(), once the path has resolved: a path that does not resolve leaves
+// the output untouched.
+template <typename Prepare, typename... Params>
+BOOL CallOnReadOpenedPathPrepared(CRegistry& reg, const CString& strPath, Prepare prepare,
+                                  OpenKeyOverload<Params...> pfn, const CString& strName,
+                                  Params... args)
 {
     HKEY hRoot = nullptr;
     CString strSubKey;
     if (!reg.ResolvePath(strPath, &hRoot, &strSubKey))
         return FALSE;
+    prepare();
     return CallOnOpenedKey(reg, hRoot, strSubKey, kReadAccess, pfn, strName, args...);
+}
+
+template <typename... Params>
+BOOL CallOnReadOpenedPath(CRegistry& reg, const CString& strPath, OpenKeyOverload<Params...> pfn,
+                          const CString& strName, Params... args)
+{
+    return CallOnReadOpenedPathPrepared(
+        reg, strPath, [] {}, pfn, strName, args...);
 }
 
 // The long group is the int group under another type. The int read works on a

@@ -23,13 +23,11 @@ BOOL CRegistry::SetString(CString strPath, CString strName, CString strValue)
 // On failure the string is empty, unless the path itself could not be resolved.
 BOOL CRegistry::GetString(CString strPath, CString strName, CString* pstrValue)
 {
-    HKEY hRoot = nullptr;
-    CString strSubKey;
-    if (!pstrValue || !ResolvePath(strPath, &hRoot, &strSubKey))
+    if (!pstrValue)
         return FALSE;
-    pstrValue->Empty();
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetString, strName,
-                           pstrValue);
+    return CallOnReadOpenedPathPrepared(
+        *this, strPath, [pstrValue] { pstrValue->Empty(); }, &CRegistry::GetString, strName,
+        pstrValue);
 }
 
 BOOL CRegistry::DeleteString(CString strPath, CString strName)

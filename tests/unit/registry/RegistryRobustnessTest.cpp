@@ -55,6 +55,10 @@ TEST_F(RegistryTest, NoKeyHandleOutlivesAnyCallFailuresIncluded)
                 reg.GetString("missing", "s", &str) +
                 reg.GetString(HKEY_CURRENT_USER, Sub("none"), "s", &str) +
                 reg.SetBinary(strKey, "b", bytes, sizeof(bytes));
+        CBinary bin;
+        nOps += reg.SetBinary(strKey, "bb", CBinary(bytes, 4)) + reg.GetBinary(strKey, "bb", &bin) +
+                reg.GetBinary(HKEY_CURRENT_USER, Sub("none"), "bb", &bin) +
+                reg.SetBinary(HKEY_CURRENT_USER, Sub("d"), "bb", bin);
         cb = sizeof(small); // too small: a failed read
         nOps += reg.GetBinary(strKey, "b", small, &cb) +
                 reg.SetBinary(HKEY_CURRENT_USER, Sub("nb"), "b", nullptr, 0) +
