@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds both targets and the installers and zip of
 # build/dist/ (the end-to-end tests run the x64 installer), runs the unit tests under Wine
-# through ctest (code page 932, then the code-page-dependent ones under 1252),
-# then the end-to-end tests on the real program. Ends with "N passed, N failed".
+# through ctest (code page 932, again with heap checking, then the code-page-dependent
+# ones under 1252), then the end-to-end tests on the real program. Ends with
+# "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -36,7 +37,7 @@ gtest_count() {
 
 # Unit tests, code page 932: one ctest entry per test program.
 qf_env_up "$root/build/wine-unit"
-ctest --test-dir build/win64 -V -j 2 >build/unit.log 2>&1
+ctest --test-dir build/win64 -V -j 2 -LE heap >build/unit.log 2>&1
 ctest_rc=$?
 grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|tests failed|\[  FAILED  \]' build/unit.log
 gtest_count build/unit.log
@@ -44,6 +45,16 @@ if [ "$ctest_rc" -ne 0 ] && ! grep -q 'FAILED TEST' build/unit.log; then
   echo "ctest failed without a failing test case (a crash?); see build/unit.log"
   failed=$((failed + 1))
 fi
+
+# Every unit program once more with the heap checking its blocks (label
+# "heap"); each program counts once: clean, or failed with what Wine reported.
+ctest --test-dir build/win64 -j 2 -L heap --output-on-failure >build/unit-heap.log 2>&1
+grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|tests failed|err:heap|warn:heap' build/unit-heap.log
+heap_total=$(grep -Eo 'tests failed out of [0-9]+' build/unit-heap.log | grep -Eo '[0-9]+$')
+heap_failed=$(grep -Eo '[0-9]+ tests failed out of' build/unit-heap.log | grep -Eo '^[0-9]+')
+echo "== heap check: $((${heap_total:-0} - ${heap_failed:-0})) of ${heap_total:-0} unit programs clean"
+passed=$((passed + ${heap_total:-0} - ${heap_failed:-0})) failed=$((failed + ${heap_failed:-0}))
+[ -n "$heap_total" ] || failed=$((failed + 1)) # no summary at all: the run broke
 qf_env_down
 
 # The code-page-dependent unit tests again under code page 1252.
