@@ -1,9 +1,8 @@
 #include "app/AboutDlg.h"
 
 #include "app/WebPages.h"
+#include "framework/Shell.h"
 #include "res/resource.h"
-
-#include <shellapi.h>
 
 CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
 
@@ -33,6 +32,6 @@ BOOL CAboutDlg::OnInitDialog()
 void CAboutDlg::OnLinkClicked()
 {
     // No browser is no reason to keep the box open.
-    ::ShellExecuteA(nullptr, "open", kMakerPage, nullptr, nullptr, SW_SHOW);
+    OpenWebPage(kMakerPage);
     EndDialog(1);
 }

@@ -5,9 +5,8 @@
 
 #include "framework/App.h"
 #include "framework/Gdi.h"
+#include "framework/Shell.h"
 #include "res/resource.h"
-
-#include <shellapi.h>
 
 // clang-format off
 BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
@@ -122,11 +121,6 @@ void CHelperMainDlg::OnSearch()
     m_wndSearch.SetForegroundWindow();
     // Posted, so the paste runs after the show and the change of foreground.
     m_wndSearch.PostMessage(WM_COMMAND, IDC_PASTE, 0);
-}
-
-static void OpenWebPage(const char* pszAddress)
-{
-    ShellExecuteA(nullptr, "open", pszAddress, nullptr, nullptr, SW_SHOW);
 }
 
 void CHelperMainDlg::OnOpenPortal()

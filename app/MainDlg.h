@@ -13,7 +13,6 @@ public:
     BOOL DestroyWindow() override;
     BOOL OnInitDialog() override;
 
-
 protected:
     DECLARE_MESSAGE_MAP()
     void OnSysCommand(UINT nID, LPARAM lParam);

@@ -1,6 +1,6 @@
 #pragma once
 
-// The program's web addresses, kept in one place.
+// The web pages the tray menu and the about box open; the search service's
+// address lives with the search requests.
 inline constexpr char kPortalTopPage[] = "http://www.zumtal.example";
 inline constexpr char kMakerPage[] = "http://www.vornelix.example/amuse";
-inline constexpr char kSearchService[] = "http://search.zumtal.example";

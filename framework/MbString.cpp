@@ -7,6 +7,16 @@ bool MbIsLeadByte(unsigned char b)
     return b >= 0x80 && IsDBCSLeadByteEx(CP_ACP, b);
 }
 
+bool MbIsAddressLeadByte(unsigned char b)
+{
+    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+}
+
+bool MbIsKeyPathLeadByte(unsigned char b)
+{
+    return (b >= 0x80 && b <= 0xA0) || b >= 0xE0;
+}
+
 void MbUpperInPlace(char* p, int nLength)
 {
     for (int i = 0; i < nLength; ++i) {

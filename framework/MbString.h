@@ -3,9 +3,16 @@
 // always travel together, and no search or comparison ever starts inside a pair.
 #include <windows.h>
 
-// Lead byte of a double-byte character in the ANSI code page (never true under
-// single-byte code pages such as 1252).
+// Three lead-byte tests, each deliberate:
+// The code page's own: text compared, searched or cut as the user sees it
+// (never true under single-byte code pages such as 1252).
 bool MbIsLeadByte(unsigned char b);
+// 0x80-0x9F and 0xE0-0xFF, wider than Shift-JIS and fixed, so a search
+// address is the same bytes whatever the user's code page is.
+bool MbIsAddressLeadByte(unsigned char b);
+// 0x80-0xA0 and 0xE0-0xFF, fixed, so a key path splits off its value name at
+// the same backslash whatever the user's code page is.
+bool MbIsKeyPathLeadByte(unsigned char b);
 
 // Upper-cases a-z in place; double-byte characters are left whole.
 void MbUpperInPlace(char* p, int nLength);

@@ -10,7 +10,6 @@ public:
     CMenu& operator=(const CMenu&) = delete;
 
     HMENU m_hMenu = nullptr;
-    operator HMENU() const { return m_hMenu; }
 
     BOOL Attach(HMENU hMenu);
     HMENU Detach();

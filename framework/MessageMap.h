@@ -114,7 +114,6 @@ protected:                                                      \
 #define ON_COMMAND(id, fn) {WM_COMMAND, 0, (id), nullptr, &afx::Void<&ThisClass::fn>},
 #define ON_CONTROL(code, id, fn) {WM_COMMAND, (code), (id), nullptr, &afx::Void<&ThisClass::fn>},
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
-#define ON_MESSAGE(msg, fn) {(msg), 0, 0, nullptr, &afx::Message<&ThisClass::fn>},
 #define ON_REGISTERED_MESSAGE(var, fn) {0, 0, 0, &(var), &afx::Message<&ThisClass::fn>},
 #define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, nullptr, &afx::SysCommand<&ThisClass::OnSysCommand>},
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, nullptr, &afx::Void<&ThisClass::OnPaint>},

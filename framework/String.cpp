@@ -52,14 +52,6 @@ CString operator+(const char* a, const CString& b)
     return r;
 }
 
-CString CString::Left(int nCount) const
-{
-    if (nCount <= 0)
-        return CString();
-    return CString(m_str.substr(0, static_cast<size_t>(nCount)).c_str(),
-                   nCount < GetLength() ? nCount : GetLength());
-}
-
 CString CString::Mid(int nFirst) const
 {
     if (nFirst < 0)
@@ -76,31 +68,6 @@ CString CString::Mid(int nFirst, int nCount) const
     if (nCount > GetLength() - nFirst)
         nCount = GetLength() - nFirst;
     return CString(m_str.data() + nFirst, nCount);
-}
-
-CString CString::Right(int nCount) const
-{
-    if (nCount <= 0)
-        return CString();
-    if (nCount >= GetLength())
-        return *this;
-    return CString(m_str.data() + GetLength() - nCount, nCount);
-}
-
-int CString::Find(const char* pszSub, int nStart) const
-{
-    if (!pszSub || nStart < 0 || nStart > GetLength())
-        return -1;
-    size_t pos = m_str.find(pszSub, static_cast<size_t>(nStart));
-    return pos == std::string::npos ? -1 : static_cast<int>(pos);
-}
-
-int CString::Find(char ch, int nStart) const
-{
-    if (nStart < 0 || nStart > GetLength())
-        return -1;
-    size_t pos = m_str.find(ch, static_cast<size_t>(nStart));
-    return pos == std::string::npos ? -1 : static_cast<int>(pos);
 }
 
 int CString::Delete(int nIndex, int nCount)

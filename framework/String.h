@@ -31,7 +31,6 @@ public:
     operator const char*() const { return m_str.c_str(); }
     const char* GetString() const { return m_str.c_str(); }
     char GetAt(int i) const { return m_str[static_cast<size_t>(i)]; }
-    void SetAt(int i, char ch) { m_str[static_cast<size_t>(i)] = ch; }
 
     CString& operator+=(const char* psz);
     CString& operator+=(const CString& s);
@@ -44,13 +43,8 @@ public:
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator!=(const CString& a, const char* b) { return !(a == b); }
 
-    CString Left(int nCount) const;
     CString Mid(int nFirst) const;
     CString Mid(int nFirst, int nCount) const;
-    CString Right(int nCount) const;
-    // Byte-wise search from nStart; -1 when absent.
-    int Find(const char* pszSub, int nStart = 0) const;
-    int Find(char ch, int nStart = 0) const;
     int Delete(int nIndex, int nCount = 1);
     int Replace(const char* pszOld, const char* pszNew);
 

@@ -123,12 +123,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    HWND hCtrl = pParent ? ::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)) : nullptr;
-    return hCtrl ? SubclassWindow(hCtrl) : FALSE;
-}
-
 HWND CWnd::UnsubclassWindow()
 {
     // Only put the old procedure back while ours is still the window's own;
@@ -252,7 +246,6 @@ void CWnd::OnFinalNcDestroy()
         app->m_pMainWnd = nullptr;
     Detach();
     m_pfnSuper = nullptr;
-    PostNcDestroy();
 }
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)

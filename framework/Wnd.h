@@ -25,7 +25,6 @@ public:
 
     HWND m_hWnd = nullptr;
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     static CWnd* FromHandlePermanent(HWND hWnd);
 
@@ -34,7 +33,6 @@ public:
     HWND Detach();
     // Binds the object and routes the window's messages through it.
     BOOL SubclassWindow(HWND hWnd);
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     HWND UnsubclassWindow();
 
     BOOL CreateEx(DWORD dwExStyle, const char* pszClass, const char* pszName, DWORD dwStyle,
@@ -44,7 +42,6 @@ public:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     virtual void PreSubclassWindow() {}
-    virtual void PostNcDestroy() {}
     // A message the parent reflected back; TRUE when this control handled it.
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
@@ -67,7 +64,6 @@ public:
     void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
     CString GetWindowText() const;
-    void SetWindowText(const char* psz) const { ::SetWindowTextA(m_hWnd, psz); }
 
 protected:
     DECLARE_MESSAGE_MAP()

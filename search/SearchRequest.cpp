@@ -1,8 +1,7 @@
 #include "search/SearchRequest.h"
 
-#include "app/WebPages.h"
-
-#include <shellapi.h>
+#include "framework/MbString.h"
+#include "framework/Shell.h"
 
 namespace {
 
@@ -11,19 +10,10 @@ const char kQueryAnd[] = "/bin/query?p=SEARCH_TEXT&hc=0&hs=0";
 const char kQueryOr[] = "/bin/query?p=SEARCH_TEXT&s=o";
 const char kQueryExpert[] = "/bin/query?p=SEARCH_TEXT&s=e";
 
-SearchLauncher g_pfnLauncher = nullptr;
-
 bool IsKeptByte(unsigned char b)
 {
     return b == '*' || b == '-' || b == '.' || b == '@' || b == '_' || (b >= 'A' && b <= 'Z') ||
            (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9');
-}
-
-// Wider than the Shift-JIS lead bytes on purpose: 0x80 and 0xFD-0xFF count too,
-// whatever the code page, so the address does not depend on the user's locale.
-bool IsPairLead(unsigned char b)
-{
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
 }
 
 void AppendEscape(CString* out, unsigned char b)
@@ -47,7 +37,7 @@ void EncodeSearchText(const char* text, CString* out)
             *out += static_cast<char>(b);
         } else if (b == ' ') {
             *out += '+';
-        } else if (IsPairLead(b)) {
+        } else if (MbIsAddressLeadByte(b)) {
             AppendEscape(out, b);
             // A lead byte right before the terminating zero has no partner:
             // it is escaped alone and the walk ends on the zero.
@@ -77,16 +67,5 @@ CString BuildSearchAddress(int mode, const char* text)
 
 void LaunchSearchAddress(const char* address)
 {
-    if (g_pfnLauncher) {
-        g_pfnLauncher(address);
-        return;
-    }
-    ::ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOW);
-}
-
-SearchLauncher SetSearchLauncher(SearchLauncher pfnLaunch)
-{
-    SearchLauncher previous = g_pfnLauncher;
-    g_pfnLauncher = pfnLaunch;
-    return previous;
+    OpenWebPage(address);
 }

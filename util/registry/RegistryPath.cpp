@@ -32,8 +32,6 @@ CRegistry::CRegistry(CString strPath) : m_bValid(FALSE), m_hRoot(nullptr)
 
 CRegistry::~CRegistry() = default;
 
-// ---------------------------------------------------------------- paths
-
 void CRegistry::SetPath(CString strPath)
 {
     m_strPath = NormalizePath(strPath);

@@ -18,15 +18,13 @@ const char* const kProtectedNames[] = {
     "CLSID",    "Network",       "System", "Security", ".Default",
 };
 
-// Position of the last backslash that is a character of its own, or -1. Lead
-// bytes are taken from fixed ranges rather than from the code page, so the
-// split is the same whatever the user's code page is.
+// Position of the last backslash that is a character of its own, or -1.
 int FindLastSeparator(const char* psz)
 {
     int nLast = -1;
     for (int i = 0; psz[i] != '\0'; ++i) {
         const unsigned char b = static_cast<unsigned char>(psz[i]);
-        if ((b >= 0x80 && b <= 0xA0) || b >= 0xE0) {
+        if (MbIsKeyPathLeadByte(b)) {
             if (psz[i + 1] == '\0')
                 break;
             ++i; // the trail byte is never a separator

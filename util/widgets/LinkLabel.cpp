@@ -177,11 +177,9 @@ END_MESSAGE_MAP()
 CLinkLabel::~CLinkLabel()
 {
     // The control may outlive this object for a moment; it must not keep
-    // drawing with the font deleted here.
+    // drawing with the font that goes with the object.
     if (m_pFont && m_hWnd && ::IsWindow(m_hWnd))
         SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(ParentFont(m_hWnd)), FALSE);
-    delete m_pFont;
-    m_pFont = nullptr;
 }
 
 void CLinkLabel::SetLinkColor(COLORREF crText)
@@ -196,8 +194,8 @@ void CLinkLabel::SetLinkColor(COLORREF crText)
 // before the old one goes, so it never draws with a deleted handle.
 BOOL CLinkLabel::SetLinkFont(CString strFace, int nSize, CString strStyle)
 {
-    std::unique_ptr<CFont> pOld(m_pFont);
-    m_pFont = CreateFontFromSpec(strFace, nSize, strStyle);
+    const std::unique_ptr<CFont> pOld = std::move(m_pFont);
+    m_pFont.reset(CreateFontFromSpec(strFace, nSize, strStyle));
     if (!m_pFont) {
         if (pOld && m_hWnd)
             SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(ParentFont(m_hWnd)), TRUE);

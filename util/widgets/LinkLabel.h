@@ -6,6 +6,7 @@
 #include "framework/Gdi.h"
 #include "framework/String.h"
 
+#include <memory>
 #include <vector>
 
 // The hand image, one byte per pixel (0 or 1), rows top to bottom.
@@ -53,6 +54,6 @@ protected:
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
 
     BOOL m_bHandCursor = FALSE;
-    CFont* m_pFont = nullptr;
+    std::unique_ptr<CFont> m_pFont; // the label's own font; empty until one is made
     COLORREF m_crText = RGB(0, 0, 0);
 };

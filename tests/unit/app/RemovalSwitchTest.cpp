@@ -3,19 +3,12 @@
 // character of the ANSI code page.
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include "app/RemovalSwitch.h"
 #include "framework/String.h"
 
 #include <windows.h>
-
-namespace {
-
-bool DoubleByteCodePage()
-{
-    return GetACP() == 932;
-}
-
-} // namespace
 
 TEST(RemovalSwitch, FoundInAnyCaseAnywhereInTheLine)
 {
@@ -68,7 +61,7 @@ TEST(RemovalSwitch, SlashRightAfterALeadByteIsPartOfThatCharacter)
     // Under code page 932 a lead byte takes the next byte with it, whatever
     // it is, so a slash there is no character of its own. Under a single-byte
     // code page the same bytes are separate characters and the switch stands.
-    const bool bDbcs = DoubleByteCodePage();
+    const bool bDbcs = IsCodePage932();
     EXPECT_EQ(!bDbcs, HasRemovalSwitch("\x81/UNREGIST"));
     EXPECT_EQ(!bDbcs, HasRemovalSwitch("x\x9F/unregist"));
     EXPECT_EQ(!bDbcs, HasRemovalSwitch("C:\\x\\quillfind.exe \xE0/UNREGIST"));
@@ -91,7 +84,7 @@ TEST(RemovalSwitch, UpperCasingLeavesTrailBytesAlone)
     // character would turn into another one.
     CString line("\x83u\x83p/unregist");
     line.MakeUpper();
-    if (DoubleByteCodePage())
+    if (IsCodePage932())
         EXPECT_STREQ("\x83u\x83p/UNREGIST", line);
     else
         EXPECT_STREQ("\x83U\x83P/UNREGIST", line);

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "ScreenDpi.h"
+#include "TestSupport.h"
 
-#include "app/HelperApp.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Gdi.h"
@@ -183,19 +182,6 @@ TEST(Dialog, AMissingTemplateFailsCleanly)
     EXPECT_EQ(dlg.DoModal(), -1);
 }
 
-TEST(Application, StartUpWithoutItsMainWindowTemplateReturnsAtOnce)
-{
-    // A module without the program's resources: the main window cannot be
-    // made, and start-up must not sit in a loop with no window to serve.
-    CHelperApp app;
-    AfxSetResourceHandle(GetModuleHandleA("kernel32.dll"));
-    const DWORD t0 = GetTickCount();
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_LT(GetTickCount() - t0, 3000u);
-    EXPECT_EQ(app.m_pMainWnd, nullptr);
-    AfxSetResourceHandle(GetModuleHandleA(nullptr));
-}
-
 // ---- strings ------------------------------------------------------------------
 
 TEST(String, TrimAndUpperStepOverDoubleByteCharacters)
@@ -214,7 +200,7 @@ TEST(String, TrimAndUpperStepOverDoubleByteCharacters)
     CString lowerTrail("\x83"
                        "a"); // a trail byte in the letter range stays as it is
     lowerTrail.MakeUpper();
-    EXPECT_EQ(lowerTrail, CString(GetACP() == 932 ? "\x83"
+    EXPECT_EQ(lowerTrail, CString(IsCodePage932() ? "\x83"
                                                     "a"
                                                   : "\x83"
                                                     "A"));
@@ -241,7 +227,7 @@ TEST(String, BufferPairTakesTheLengthFromTheFirstZero)
 
 TEST(MbString, SearchAndComparisonRespectCharacterBoundaries)
 {
-    if (GetACP() == 932) {
+    if (IsCodePage932()) {
         // "ア" 0x83 0x41 followed by "A": a match must not start on the trail byte.
         EXPECT_EQ(MbFind("\x83\x41\x42", "AB"), -1);
         EXPECT_EQ(MbFind("\x83\x41\x41\x42", "AB"), 2);
@@ -255,6 +241,25 @@ TEST(MbString, SearchAndComparisonRespectCharacterBoundaries)
     EXPECT_FALSE(MbEqualNoCase("Software", "Softwares"));
     EXPECT_TRUE(MbEqualNoCaseN("hkey_users", "HKEY_USERSX", 10));
     EXPECT_FALSE(MbEqualNoCaseN("HKEY_USER", "HKEY_USERS", 10));
+}
+
+TEST(MbString, TheThreeLeadByteTestsDifferOnlyWhereTheyMeanTo)
+{
+    // byte, code page 932, search address, key path; 0xA0 is half-width in 932.
+    const struct {
+        unsigned char b;
+        bool bCodePage, bAddress, bKeyPath;
+    } cases[] = {
+        {0x7F, false, false, false}, {0x80, false, true, true},  {0x81, true, true, true},
+        {0x9F, true, true, true},    {0xA0, false, false, true}, {0xA1, false, false, false},
+        {0xDF, false, false, false}, {0xE0, true, true, true},   {0xFC, true, true, true},
+        {0xFD, false, true, true},   {0xFF, false, true, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MbIsLeadByte(c.b), IsCodePage932() && c.bCodePage) << int(c.b);
+        EXPECT_EQ(MbIsAddressLeadByte(c.b), c.bAddress) << int(c.b);
+        EXPECT_EQ(MbIsKeyPathLeadByte(c.b), c.bKeyPath) << int(c.b);
+    }
 }
 
 TEST(Font, PointSizeTurnsIntoPixelsOfTheScreen)

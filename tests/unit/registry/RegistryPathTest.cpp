@@ -115,7 +115,7 @@ TEST(RegistryPath, OperationPathsAreJoinedBelowTheObjectsSubKey)
 
 TEST(RegistryPath, DoubleByteCharactersAreKeptWholeWhenCleaning)
 {
-    if (!CodePageIs932())
+    if (!IsCodePage932())
         GTEST_SKIP() << "needs the Shift-JIS code page";
     CRegistry reg("HKEY_CURRENT_USER");
     // "表" ends in the byte 0x5C and the ideographic space is no white space.
@@ -132,7 +132,7 @@ TEST(RegistryPath, DoubleByteCharactersAreKeptWholeWhenCleaning)
 
 TEST(RegistryPath, UnderASingleByteCodePageA5CByteIsAlwaysASeparator)
 {
-    if (CodePageIs932())
+    if (IsCodePage932())
         GTEST_SKIP() << "needs a single-byte code page";
     CRegistry reg("HKEY_CURRENT_USER");
     CString strPath = "Software\\\x95\\";

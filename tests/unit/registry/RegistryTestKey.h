@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "TestSupport.h"
 #include "framework/String.h"
 #include "util/registry/Registry.h"
 
@@ -63,12 +64,7 @@ protected:
     void RawSet(const char* pszRelative, const char* pszName, DWORD dwType, const void* pData,
                 DWORD cbData) const
     {
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(m_hTest, pszRelative, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(hKey, pszName, 0, dwType,
-                                                static_cast<const BYTE*>(pData), cbData));
-        RegCloseKey(hKey);
+        RawSetValue(m_hTest, pszRelative, pszName, dwType, pData, cbData);
     }
 
     void RawSetDword(const char* pszRelative, const char* pszName, DWORD dwValue) const
@@ -80,21 +76,7 @@ protected:
     bool RawGet(const char* pszRelative, const char* pszName, std::string* pData,
                 DWORD* pdwType = nullptr) const
     {
-        HKEY hKey = nullptr;
-        if (RegOpenKeyExA(m_hTest, pszRelative, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-            return false;
-        DWORD dwType = 0, cbData = 0;
-        LONG lResult = RegQueryValueExA(hKey, pszName, nullptr, &dwType, nullptr, &cbData);
-        if (lResult == ERROR_SUCCESS) {
-            pData->assign(cbData, '\0');
-            lResult = RegQueryValueExA(hKey, pszName, nullptr, &dwType,
-                                       reinterpret_cast<BYTE*>(&(*pData)[0]), &cbData);
-            pData->resize(cbData);
-        }
-        RegCloseKey(hKey);
-        if (pdwType)
-            *pdwType = dwType;
-        return lResult == ERROR_SUCCESS;
+        return RawGetValue(m_hTest, pszRelative, pszName, pData, pdwType);
     }
 
     bool ValuePresent(const char* pszRelative, const char* pszName) const
@@ -107,8 +89,3 @@ protected:
     CString m_strPath;   // "HKEY_CURRENT_USER\Software\QfTest-..."
     HKEY m_hTest = nullptr;
 };
-
-inline bool CodePageIs932()
-{
-    return GetACP() == 932;
-}

@@ -163,7 +163,7 @@ TEST_F(RegistryTest, ValueFallbackSplitsAtTheRealSeparatorNotInsideACharacter)
 
 TEST_F(RegistryTest, DoubleByteKeyNamesWithA5CTrailByteAreRemoved)
 {
-    if (!CodePageIs932())
+    if (!IsCodePage932())
         GTEST_SKIP() << "needs the Shift-JIS code page";
     RawSetDword("表", "表", 1);
     RawSetDword("表", "ソ", 1);
@@ -180,7 +180,7 @@ TEST_F(RegistryTest, DoubleByteKeyNamesWithA5CTrailByteAreRemoved)
 // bytes: "é\" hides its separator and no value is found to delete.
 TEST_F(RegistryTest, FixedLeadByteRangesApplyUnderASingleByteCodePageToo)
 {
-    if (CodePageIs932())
+    if (IsCodePage932())
         GTEST_SKIP() << "needs a single-byte code page";
     RawSetDword("Caf\xE9", "v", 1);
     CRegistry reg(m_strPath);
@@ -213,7 +213,7 @@ TEST_F(RegistryTest, KeyPartsLongerThan255BytesAreRefusedSafely)
 // removal stops there, keeps what is left and reports the failure upwards.
 TEST_F(RegistryTest, SubKeyNameTooLongToEnumerateStopsTheRemovalSafely)
 {
-    if (!CodePageIs932())
+    if (!IsCodePage932())
         GTEST_SKIP() << "needs a double-byte code page";
     std::string strLongName;
     for (int i = 0; i < 150; ++i)

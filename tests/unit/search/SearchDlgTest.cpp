@@ -2,7 +2,8 @@
 // the program's own key, saved away before these tests and put back after them.
 #include <gtest/gtest.h>
 
-#include "app/WebPages.h"
+#include "TestSupport.h"
+
 #include "res/resource.h"
 #include "search/SearchDlg.h"
 #include "search/SearchRequest.h"
@@ -15,13 +16,6 @@ namespace {
 const char kKey[] = "Software\\VORNELIX\\Quillfind";
 const char kBackupKey[] = "Software\\VORNELIX\\Quillfind unit test backup";
 
-std::vector<std::string> g_launched;
-
-void RecordLaunch(const char* address)
-{
-    g_launched.emplace_back(address);
-}
-
 std::string SubKey(const char* sub)
 {
     return *sub ? std::string(kKey) + "\\" + sub : std::string(kKey);
@@ -29,13 +23,7 @@ std::string SubKey(const char* sub)
 
 void PutValue(const char* sub, const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY h = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SubKey(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &h, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExA(h, name, 0, type, static_cast<const BYTE*>(data), size),
-              ERROR_SUCCESS);
-    RegCloseKey(h);
+    RawSetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, type, data, size);
 }
 
 void PutDword(const char* sub, const char* name, DWORD value)
@@ -51,18 +39,7 @@ void PutText(const char* name, const char* text)
 // False when the value is missing; its type and bytes otherwise.
 bool GetValue(const char* sub, const char* name, DWORD* pType, std::string* pData)
 {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, SubKey(sub).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
-    DWORD size = 0;
-    LONG r = RegQueryValueExA(h, name, nullptr, pType, nullptr, &size);
-    if (r == ERROR_SUCCESS) {
-        pData->assign(size, '\0');
-        r = RegQueryValueExA(h, name, nullptr, pType, reinterpret_cast<BYTE*>(&(*pData)[0]), &size);
-        pData->resize(size);
-    }
-    RegCloseKey(h);
-    return r == ERROR_SUCCESS;
+    return RawGetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, pData, pType);
 }
 
 // A stored REG_SZ without its terminating zero; "<missing>" or "<type N>" otherwise.
@@ -103,15 +80,6 @@ bool CopyKey(const char* pFrom, const char* pTo)
     return bCopied;
 }
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 void SetClipboard(UINT format, HANDLE h)
 {
     ASSERT_TRUE(OpenClipboard(nullptr));
@@ -129,24 +97,6 @@ void SetClipboardText(const std::string& text)
     memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
     GlobalUnlock(h);
     SetClipboard(CF_TEXT, h);
-}
-
-std::string Text(HWND h)
-{
-    std::string s(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
-    s.resize(static_cast<size_t>(GetWindowTextA(h, &s[0], static_cast<int>(s.size()))));
-    return s;
-}
-
-std::string ItemText(HWND hCombo, int i)
-{
-    LRESULT n = SendMessageA(hCombo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-    if (n == CB_ERR)
-        return "<none>";
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = SendMessageA(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
-    s.resize(static_cast<size_t>(n));
-    return s;
 }
 
 std::string Address(const char* tail)
@@ -167,18 +117,12 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
     }
 
-    void SetUp() override
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-        g_launched.clear();
-        SetSearchLauncher(&RecordLaunch);
-    }
+    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
 
     void TearDown() override
     {
         m_dlg.reset();
-        Pump();
-        SetSearchLauncher(nullptr);
+        PumpMessages();
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
     }
 
@@ -204,7 +148,7 @@ protected:
     // Whole text of the query box selected.
     void ExpectQuerySelected(const std::string& text) const
     {
-        EXPECT_EQ(Text(Query()), text);
+        EXPECT_EQ(WindowText(Query()), text);
         DWORD sel = static_cast<DWORD>(SendMessageA(Query(), CB_GETEDITSEL, 0, 0));
         // Bytes for an ANSI edit field, characters where the field keeps Unicode.
         const size_t nChars = static_cast<size_t>(
@@ -226,6 +170,7 @@ protected:
                            reinterpret_cast<LPARAM>(Mode()));
     }
 
+    CRecordedPages m_launched;
     std::unique_ptr<CSearchDlg> m_dlg;
     static bool s_bSaved;
 };
@@ -244,9 +189,9 @@ TEST_F(SearchDlgTest, FirstStartWithEmptyRegistry)
     EXPECT_EQ(dlg.m_nMode, 0);
     EXPECT_EQ(ModeSel(), 0);
     ASSERT_EQ(SendMessageA(Mode(), CB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(ItemText(Mode(), 0), "AND");
-    EXPECT_EQ(ItemText(Mode(), 1), "OR");
-    EXPECT_EQ(ItemText(Mode(), 2), "ｴｷｽﾊﾟｰﾄ");
+    EXPECT_EQ(ComboItemText(Mode(), 0), "AND");
+    EXPECT_EQ(ComboItemText(Mode(), 1), "OR");
+    EXPECT_EQ(ComboItemText(Mode(), 2), "ｴｷｽﾊﾟｰﾄ");
     EXPECT_EQ(HistoryCount(), 0);
     EXPECT_TRUE(dlg.m_history.empty());
     EXPECT_TRUE(dlg.m_hSmallIcon);
@@ -268,8 +213,8 @@ TEST_F(SearchDlgTest, StoredModeIsSelectedAndOutOfRangeModeSearchesWithTheFirstT
     Create();
     EXPECT_EQ(ModeSel(), -1);
     Search("a b");
-    ASSERT_EQ(g_launched.size(), 1u);
-    EXPECT_EQ(g_launched[0], Address("/bin/query?p=a+b&hc=0&hs=0"));
+    ASSERT_EQ(m_launched.Pages().size(), 1u);
+    EXPECT_EQ(m_launched.Pages()[0], Address("/bin/query?p=a+b&hc=0&hs=0"));
     EXPECT_EQ(m_dlg->m_nMode, -1);
     // Picking a mode stores it at once, without a search.
     PickMode(2);
@@ -277,8 +222,8 @@ TEST_F(SearchDlgTest, StoredModeIsSelectedAndOutOfRangeModeSearchesWithTheFirstT
     EXPECT_TRUE(StoredDword("", "mode", &mode));
     EXPECT_EQ(mode, 2u);
     Search("a b");
-    ASSERT_EQ(g_launched.size(), 2u);
-    EXPECT_EQ(g_launched[1], Address("/bin/query?p=a+b&s=e"));
+    ASSERT_EQ(m_launched.Pages().size(), 2u);
+    EXPECT_EQ(m_launched.Pages()[1], Address("/bin/query?p=a+b&s=e"));
 }
 
 TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
@@ -287,12 +232,12 @@ TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
     dlg.ShowWindow(SW_SHOW);
     PickMode(1);
     Search("検索 1+1");
-    ASSERT_EQ(g_launched.size(), 1u);
-    EXPECT_EQ(g_launched[0], Address("/bin/query?p=%8C%9F%8D%F5+1%2B1&s=o"));
+    ASSERT_EQ(m_launched.Pages().size(), 1u);
+    EXPECT_EQ(m_launched.Pages()[0], Address("/bin/query?p=%8C%9F%8D%F5+1%2B1&s=o"));
     EXPECT_EQ(StoredText("text00"), "検索 1+1");
     EXPECT_EQ(StoredText("text01"), "<missing>");
     EXPECT_EQ(HistoryCount(), 1);
-    EXPECT_EQ(ItemText(Query(), 0), "検索 1+1");
+    EXPECT_EQ(ComboItemText(Query(), 0), "検索 1+1");
     EXPECT_EQ(ModeSel(), 1);
     ExpectQuerySelected("検索 1+1");
     HWND hFocus = GetFocus();
@@ -301,14 +246,14 @@ TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
 
     // An empty query is searched and stored too; the next start skips it.
     Search("");
-    ASSERT_EQ(g_launched.size(), 2u);
-    EXPECT_EQ(g_launched[1], Address("/bin/query?p=&s=o"));
+    ASSERT_EQ(m_launched.Pages().size(), 2u);
+    EXPECT_EQ(m_launched.Pages()[1], Address("/bin/query?p=&s=o"));
     EXPECT_EQ(StoredText("text00"), "");
     EXPECT_EQ(StoredText("text01"), "検索 1+1");
     m_dlg.reset();
     Create();
     EXPECT_EQ(m_dlg->m_history.size(), 1u);
-    EXPECT_EQ(ItemText(Query(), 0), "検索 1+1");
+    EXPECT_EQ(ComboItemText(Query(), 0), "検索 1+1");
 }
 
 TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
@@ -319,8 +264,8 @@ TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
     PutText("text10", "never read");
     Create();
     ASSERT_EQ(HistoryCount(), 2);
-    EXPECT_EQ(ItemText(Query(), 0), "ABC");
-    EXPECT_EQ(ItemText(Query(), 1), "x");
+    EXPECT_EQ(ComboItemText(Query(), 0), "ABC");
+    EXPECT_EQ(ComboItemText(Query(), 1), "x");
 
     Search("abc");
     EXPECT_EQ(StoredText("text00"), "abc");
@@ -360,11 +305,11 @@ TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
     SetClipboardText(text);
     SetWindowTextA(Query(), "old text");
     dlg.PostMessage(WM_COMMAND, IDC_PASTE, 0);
-    Pump();
+    PumpMessages();
     ExpectQuerySelected(text);
     HWND hFocus = GetFocus();
     EXPECT_TRUE(hFocus == Query() || GetParent(hFocus) == Query());
-    EXPECT_TRUE(g_launched.empty());
+    EXPECT_TRUE(m_launched.Pages().empty());
     EXPECT_EQ(HistoryCount(), 0);
 
     // Only an image on the clipboard: the box ends up empty.
@@ -373,19 +318,19 @@ TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
     ReleaseDC(nullptr, hdc);
     SetClipboard(CF_BITMAP, hbm); // the clipboard owns it from here
     dlg.SendMessage(WM_COMMAND, IDC_PASTE, 0);
-    EXPECT_EQ(Text(Query()), "");
+    EXPECT_EQ(WindowText(Query()), "");
 
     // Far more text than the box can hold, pasted in reasonable time.
     SetClipboardText(std::string(100000, 'w'));
     const DWORD dwStart = GetTickCount();
     dlg.SendMessage(WM_COMMAND, IDC_PASTE, 0);
     EXPECT_LT(GetTickCount() - dwStart, 5000u);
-    std::string got = Text(Query());
+    std::string got = WindowText(Query());
     EXPECT_FALSE(got.empty());
     EXPECT_LT(got.size(), 1000u);
     EXPECT_EQ(got.find_first_not_of('w'), std::string::npos);
     Search(got.c_str());
-    ASSERT_EQ(g_launched.size(), 1u);
+    ASSERT_EQ(m_launched.Pages().size(), 1u);
     EXPECT_EQ(StoredText("text00"), got);
 }
 
@@ -500,11 +445,11 @@ TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
             dlg.SendMessage(WM_COMMAND, IDCANCEL, 0);
         else
             dlg.SendMessage(WM_CLOSE, 0, 0);
-        Pump();
+        PumpMessages();
         EXPECT_FALSE(dlg.IsWindowVisible()) << msg;
         EXPECT_TRUE(IsWindow(dlg.m_hWnd));
     }
-    EXPECT_TRUE(g_launched.empty());
+    EXPECT_TRUE(m_launched.Pages().empty());
     EXPECT_EQ(StoredText("text00"), "kept");
     EXPECT_EQ(StoredText("text01"), "<missing>");
     EXPECT_EQ(dlg.m_history.size(), 1u);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include "tray/SubclassTable.h"
 
 #include <vector>
@@ -51,13 +53,6 @@ protected:
     }
     std::vector<HWND> m_windows;
 };
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
 
 TEST_F(SubclassTable, CountsRegistrationsAndKeepsTheFirstProcedure)
 {
@@ -114,13 +109,13 @@ TEST_F(SubclassTable, TaskbarCreatedReachesTheWindowAndIsPostedToTheTarget)
     g_seen.clear();
     SendMessageA(h, g_uTaskbarCreatedMsg, 0, 0);
     ASSERT_EQ(g_seen.size(), 1u); // the window's own procedure, at once
-    Pump();
+    PumpMessages();
     ASSERT_EQ(g_seen.size(), 2u); // and the copy, posted to the target
     EXPECT_EQ(g_seen[1], g_uTaskbarCreatedMsg);
 
     g_seen.clear();
     SendMessageA(h, WM_USER + 5, 0, 0);
-    Pump();
+    PumpMessages();
     EXPECT_EQ(g_seen, std::vector<UINT>{WM_USER + 5});
 
     SUBCLASS_ENTRY e;
@@ -134,9 +129,7 @@ TEST_F(SubclassTable, AWindowMissingFromTheTableGetsTheDefaultProcedure)
     SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassWndProc));
     g_seen.clear();
     SetWindowTextA(h, "still works");
-    char text[32] = {};
-    GetWindowTextA(h, text, sizeof(text));
-    EXPECT_STREQ(text, "still works");
+    EXPECT_EQ(WindowText(h), "still works");
     EXPECT_TRUE(g_seen.empty());
 }
 

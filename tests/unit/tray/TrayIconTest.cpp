@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
+
 #include "framework/App.h"
 #include "res/resource.h"
 #include "tray/SubclassTable.h"
@@ -61,13 +63,6 @@ public:
         return CWnd::WindowProc(message, wParam, lParam);
     }
 };
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
 
 class TrayIcon : public testing::Test {
 protected:
@@ -168,7 +163,7 @@ TEST_F(TrayIcon, TipIsBusyOwnOrDefaultAndNeverSplitsACharacter)
     tip += "検索";
     icon.SetTip(tip.c_str());
     icon.BuildRequest(NIM_MODIFY, &nid);
-    if (GetACP() == 932)
+    if (IsCodePage932())
         EXPECT_EQ(std::string(nid.szTip), std::string(126, 'x'));
     else
         EXPECT_EQ(std::strlen(nid.szTip), 127u);
@@ -180,7 +175,7 @@ TEST_F(TrayIcon, TipIsBusyOwnOrDefaultAndNeverSplitsACharacter)
 
     char small[4];
     CopyTip(small, sizeof(small), "ab検");
-    EXPECT_STREQ(small, GetACP() == 932 ? "ab" : "ab\x8C");
+    EXPECT_STREQ(small, IsCodePage932() ? "ab" : "ab\x8C");
 }
 
 TEST_F(TrayIcon, ForwardsMouseEventsWithTheBusyTipAndDropsEventsWhileBusy)
@@ -197,7 +192,7 @@ TEST_F(TrayIcon, ForwardsMouseEventsWithTheBusyTipAndDropsEventsWhileBusy)
     Click(WM_LBUTTONDBLCLK);
     Click(WM_RBUTTONDOWN);
     Click(WM_LBUTTONUP);
-    Pump();
+    PumpMessages();
 
     ASSERT_EQ(owner.received.size(), 3u);
     EXPECT_EQ(owner.received[0].message, static_cast<UINT>(WM_LBUTTONDBLCLK));
@@ -252,7 +247,7 @@ TEST_F(TrayIcon, AnEventArrivingWhileTheShellTakesTheBusyTipIsHandledAfterwards)
     CSlowShellIcon slow;
     ASSERT_TRUE(slow.Create(&owner, 0, nullptr, TRUE, 0));
     slow.SendMessage(CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDOWN);
-    Pump();
+    PumpMessages();
     ASSERT_EQ(owner.received.size(), 2u);
     EXPECT_EQ(owner.received[0].message, static_cast<UINT>(WM_LBUTTONDOWN));
     EXPECT_EQ(owner.received[1].message, static_cast<UINT>(WM_LBUTTONUP));
@@ -268,7 +263,7 @@ TEST_F(TrayIcon, TaskbarRestartPutsAShownIconBackAndTellsTheOwner)
     icon.calls.clear();
 
     owner.SendMessage(g_uTaskbarCreatedMsg); // the shell's broadcast reaches the owner
-    Pump();                                  // and its posted copy the icon
+    PumpMessages();                          // and its posted copy the icon
     ASSERT_EQ(icon.calls.size(), 2u);
     EXPECT_EQ(icon.calls[0].request, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(icon.calls[1].request, static_cast<DWORD>(NIM_ADD));
@@ -279,7 +274,7 @@ TEST_F(TrayIcon, TaskbarRestartPutsAShownIconBackAndTellsTheOwner)
     icon.ShowIcon(FALSE); // a hidden icon stays hidden
     icon.calls.clear();
     owner.SendMessage(g_uTaskbarCreatedMsg);
-    Pump();
+    PumpMessages();
     EXPECT_TRUE(icon.calls.empty());
 
     WNDPROC before = LookupSubclass(owner.m_hWnd);

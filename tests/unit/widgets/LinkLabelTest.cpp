@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ScreenDpi.h"
+#include "TestSupport.h"
 
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -34,11 +34,6 @@ int ExpectedXor(int r, int c)
 int BitAt(const BYTE* pRows, int nStride, int r, int c)
 {
     return (pRows[r * nStride + c / 8] >> (7 - c % 8)) & 1;
-}
-
-bool IsCodePage932()
-{
-    return GetACP() == 932;
 }
 
 struct Style {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ScreenDpi.h"
+#include "TestSupport.h"
 
 #include "app/AboutDlg.h"
 #include "app/WebPages.h"
@@ -11,101 +11,12 @@
 
 namespace {
 
-std::string TextOf(HWND hWnd)
-{
-    char buf[1024] = {};
-    GetWindowTextA(hWnd, buf, sizeof(buf));
-    return buf;
-}
-
 std::vector<HWND> ChildrenOf(HWND hDlg)
 {
     std::vector<HWND> v;
     for (HWND h = GetWindow(hDlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
         v.push_back(h);
     return v;
-}
-
-// Points the shell's "open" of http addresses at a command of the test's
-// choosing for as long as it lives, then puts the old command back.
-class HttpHandler {
-public:
-    explicit HttpHandler(const std::string& command)
-    {
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &m_hKey,
-                            nullptr) != ERROR_SUCCESS) {
-            m_hKey = nullptr;
-            return;
-        }
-        DWORD cb = 0;
-        if (RegQueryValueExA(m_hKey, nullptr, nullptr, &m_dwOldType, nullptr, &cb) ==
-            ERROR_SUCCESS) {
-            m_old.resize(cb);
-            RegQueryValueExA(m_hKey, nullptr, nullptr, &m_dwOldType, m_old.data(), &cb);
-            m_old.resize(cb);
-            m_bHadOld = true;
-        }
-        RegSetValueExA(m_hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                       static_cast<DWORD>(command.size() + 1));
-    }
-    ~HttpHandler()
-    {
-        if (!m_hKey)
-            return;
-        if (m_bHadOld)
-            RegSetValueExA(m_hKey, nullptr, 0, m_dwOldType, m_old.data(),
-                           static_cast<DWORD>(m_old.size()));
-        else
-            RegDeleteValueA(m_hKey, nullptr);
-        RegCloseKey(m_hKey);
-    }
-    HttpHandler(const HttpHandler&) = delete;
-    HttpHandler& operator=(const HttpHandler&) = delete;
-    bool IsSet() const { return m_hKey != nullptr; }
-
-private:
-    HKEY m_hKey = nullptr;
-    DWORD m_dwOldType = REG_SZ;
-    std::vector<BYTE> m_old;
-    bool m_bHadOld = false;
-};
-
-std::string TempFile(const char* pszName)
-{
-    char dir[MAX_PATH] = {}, shortDir[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, dir);
-    if (!GetShortPathNameA(dir, shortDir, MAX_PATH))
-        lstrcpynA(shortDir, dir, MAX_PATH);
-    std::string path = shortDir;
-    path += pszName;
-    path += std::to_string(GetCurrentProcessId()) + ".txt";
-    return path;
-}
-
-// The first line of a file some other process writes, waited for a while.
-std::string WaitForLine(const std::string& path)
-{
-    for (int i = 0; i < 150; ++i) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h != INVALID_HANDLE_VALUE) {
-            char buf[512] = {};
-            DWORD got = 0;
-            ReadFile(h, buf, sizeof(buf) - 1, &got, nullptr);
-            CloseHandle(h);
-            std::string s(buf, got);
-            size_t end = s.find_first_of("\r\n");
-            if (end != std::string::npos) {
-                s.resize(end);
-                while (!s.empty() && s.back() == ' ')
-                    s.pop_back();
-                return s;
-            }
-        }
-        Sleep(100);
-    }
-    return {};
 }
 
 // Runs the box modally and clicks its label as soon as it is up; a timer
@@ -130,31 +41,31 @@ public:
 
 TEST(AboutDlg, TemplateTextsAndControls)
 {
-    if (GetACP() != 932)
+    if (!IsCodePage932())
         GTEST_SKIP() << "the texts are Shift-JIS only in the Japanese ANSI code page";
     CAboutDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_ABOUTBOX));
-    EXPECT_EQ(TextOf(dlg), "Qf検索ヘルパーのﾊﾞｰｼﾞｮﾝ情報");
+    EXPECT_EQ(WindowText(dlg), "Qf検索ヘルパーのﾊﾞｰｼﾞｮﾝ情報");
 
     std::vector<HWND> v = ChildrenOf(dlg);
     ASSERT_EQ(v.size(), 7u);
     EXPECT_TRUE(GetWindowLongPtrA(v[0], GWL_STYLE) & SS_ICON);
     EXPECT_TRUE(SendMessageA(v[0], STM_GETICON, 0, 0));
-    EXPECT_EQ(TextOf(v[1]), "Qf検索ヘルパー Version 1.0");
-    EXPECT_EQ(TextOf(v[2]), "Copyright (C) 2026 VORNELIX");
+    EXPECT_EQ(WindowText(v[1]), "Qf検索ヘルパー Version 1.0");
+    EXPECT_EQ(WindowText(v[2]), "Copyright (C) 2026 VORNELIX");
     EXPECT_EQ(GetDlgCtrlID(v[3]), IDOK);
-    EXPECT_EQ(TextOf(v[3]), "OK");
-    EXPECT_EQ(TextOf(v[4]), "楽しいソフトや便利なソフトがいっぱい");
+    EXPECT_EQ(WindowText(v[3]), "OK");
+    EXPECT_EQ(WindowText(v[4]), "楽しいソフトや便利なソフトがいっぱい");
     EXPECT_EQ(GetDlgCtrlID(v[5]), IDC_LINK);
-    EXPECT_EQ(TextOf(v[5]), "VORNELIXホームページへGO!");
+    EXPECT_EQ(WindowText(v[5]), "VORNELIXホームページへGO!");
     EXPECT_TRUE(GetWindowLongPtrA(v[5], GWL_STYLE) & SS_NOTIFY);
-    EXPECT_EQ(TextOf(v[6]), "【使用上の注意】\n"
-                            "\n"
-                            "本ソフトウェアはZumtal!JAPANが提供するものではなく、\n"
-                            "本ソフトウェアの動作不良はZumtal!JAPANには一切の\n"
-                            "責任は御座いません。\n"
-                            "\n"
-                            "お問い合わせ等はソフトウェア開発元のVORNELIX宛てにお送り下さい。");
+    EXPECT_EQ(WindowText(v[6]), "【使用上の注意】\n"
+                                "\n"
+                                "本ソフトウェアはZumtal!JAPANが提供するものではなく、\n"
+                                "本ソフトウェアの動作不良はZumtal!JAPANには一切の\n"
+                                "責任は御座いません。\n"
+                                "\n"
+                                "お問い合わせ等はソフトウェア開発元のVORNELIX宛てにお送り下さい。");
     dlg.DestroyWindow();
 }
 
@@ -218,22 +129,18 @@ TEST(AboutDlg, LabelIsBlueUnderlinedTransparentWithTheHand)
 
 TEST(AboutDlg, ClickOnTheLabelOpensTheMakersPageAndCloses)
 {
-    const std::string path = TempFile("qf_about_url_");
-    DeleteFileA(path.c_str());
-    HttpHandler handler("C:\\windows\\system32\\cmd.exe /c echo %1>" + path);
-    ASSERT_TRUE(handler.IsSet());
-
+    CRecordedPages pages;
     ClickedAboutDlg dlg;
     EXPECT_EQ(dlg.DoModal(), 1);
     EXPECT_FALSE(dlg.m_hWnd);
-    EXPECT_EQ(WaitForLine(path), kMakerPage);
-    DeleteFileA(path.c_str());
+    EXPECT_EQ(pages.Pages(), std::vector<std::string>{kMakerPage});
 }
 
 TEST(AboutDlg, ClickClosesEvenWithoutABrowser)
 {
-    HttpHandler handler("C:\\no\\such\\browser.exe %1");
-    ASSERT_TRUE(handler.IsSet());
+    // What the shell does on a machine without a browser: nothing.
+    const WebPageOpener pfnPrevious = SetWebPageOpener([](const char*) {});
     ClickedAboutDlg dlg;
     EXPECT_EQ(dlg.DoModal(), 1);
+    SetWebPageOpener(pfnPrevious);
 }
