@@ -40,14 +40,14 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
 from harness import (MAIN_TITLE, SEARCH_TITLE, WINE, BUILD, catcher_log, clipboard_text,  # noqa: E402
                      hexs, icon_point, post, qftool, reg_delete_tree, reset_catcher,
-                     SETTINGS_KEY, wait_until, window, xdo)
+                     SETTINGS_KEY, ID_SEARCH, WM_COMMAND, wait_until, window, xdo)
 
 MINIMAL = BUILD / "tools" / "minimal.exe"
 MINIMAL_MAIN = "__@QfMinimal@__"
 MINIMAL_SEARCH = "minimal search"
 QUERY = "検索テスト abc"
 ADDRESS = "http://search.zumtal.example/bin/query?p=%8C%9F%8D%F5%83%65%83%58%83%67+abc&hc=0&hs=0"
-WM_COMMAND, IDCANCEL, ID_SEARCH = 0x0111, 2, 32772
+IDCANCEL = 2
 
 
 class XWindowAttributes(ctypes.Structure):

@@ -68,7 +68,7 @@ def main():
     show_and_keep(h.MENU_SEARCH, h.SEARCH_TITLE, "search-window",
                   "The search window holds the clipboard text.")
 
-    h.post(h.SEARCH_TITLE, 0x0111, 32772, 0)  # the search button
+    h.post(h.SEARCH_TITLE, h.WM_COMMAND, h.ID_SEARCH)  # the search button
     h.wait_until(h.caught_addresses, 10, what="the browser to be asked")
     print("The browser was asked to open:", h.caught_addresses()[-1])
     time.sleep(0.5)

@@ -34,6 +34,18 @@ BUSY_TIP = "コマンド処理中のためメニュー表示できません"
 # (the separator is skipped by the menu itself).
 MENU_SEARCH, MENU_PORTAL, MENU_MAKER, MENU_ABOUT, MENU_EXIT = 0, 1, 2, 3, 4
 
+# Window messages, and the command and control numbers the tests use with them.
+WM_ENDSESSION, WM_COMMAND, WM_SYSCOMMAND = 0x0016, 0x0111, 0x0112
+SC_MINIMIZE = 0xF020
+IDOK = 1  # the about box's OK, and the close request to the main window
+IDM_ABOUTBOX = 0x0010  # the system menu's about entry
+ID_SEARCH = 32772  # the tray menu's search command, and the search button
+ID_LINK, ID_MODE, ID_QUERY = 1000, 1005, 1006
+
+# The test tool's own exit codes (see tests/e2e/tools/qftool.cpp).
+TOOL_EXIT_CODES = {100: "wrong command or arguments", 101: "no such window or control",
+                   102: "the registry refused", 103: "the catcher could not write its log"}
+
 
 class Failure(AssertionError):
     pass
@@ -63,19 +75,34 @@ def wait_until(pred, timeout=10.0, step=0.1, what="condition"):
         time.sleep(step)
 
 
+def facts(line):
+    """The numbers of a tool's "name=value ..." line, by name."""
+    return {k: int(v, 0) for k, v in (kv.split("=") for kv in line.split())}
+
+
 # ---- Windows-side tools -------------------------------------------------
 
-def qftool(*args, check_rc=True, timeout=30):
-    # Output goes through a file: a Wine process may start background
+def run_tool(program, *args, check_rc=True, timeout=30):
+    """Runs a Windows program under Wine to its end and gives its output. When
+    it fails, the failure names its exit code and the end of its stderr."""
+    # Output goes through files: a Wine process may start background
     # processes that would hold a pipe open long after the tool has ended.
-    with tempfile.TemporaryFile() as out:
-        r = subprocess.run([WINE, str(QFTOOL), *map(str, args)], stdin=subprocess.DEVNULL,
-                           stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        r = subprocess.run([WINE, str(program), *map(str, args)], stdin=subprocess.DEVNULL,
+                           stdout=out, stderr=err, timeout=timeout)
         out.seek(0)
+        err.seek(0)
         text = out.read().decode("latin-1")
+        tail = err.read().decode("latin-1")[-600:].strip()
     if check_rc and r.returncode != 0:
-        raise Failure(f"qftool {args} failed: {r.returncode}")
+        meaning = TOOL_EXIT_CODES.get(r.returncode, "from Wine or a crash")
+        raise Failure(f"{Path(str(program)).name} {' '.join(map(str, args))}: exit code "
+                      f"{r.returncode} ({meaning})" + (f"; stderr: {tail}" if tail else ""))
     return text
+
+
+def qftool(*args, check_rc=True, timeout=30):
+    return run_tool(QFTOOL, *args, check_rc=check_rc, timeout=timeout)
 
 
 def reg_get(sub, name):
@@ -126,15 +153,12 @@ def clipboard_text(text):
 def window(title):
     """Facts about the top-level window with that exact title, or None."""
     out = qftool("win", hexs(title)).strip()
-    if out == "none":
-        return None
-    return {k: int(v, 0) for k, v in (kv.split("=") for kv in out.split())}
+    return None if out == "none" else facts(out)
 
 
 def windows(title):
     out = qftool("win-all", hexs(title)).strip()
-    return [{k: int(v, 0) for k, v in (kv.split("=") for kv in line.split())}
-            for line in out.splitlines() if line]
+    return [facts(line) for line in out.splitlines() if line]
 
 
 def search_state():
@@ -163,6 +187,10 @@ def post(title, message, wparam=0, lparam=0):
     qftool("post", hexs(title), message, wparam, lparam)
 
 
+def send(title, message, wparam=0, lparam=0):
+    qftool("send", hexs(title), message, wparam, lparam)
+
+
 def tooltip():
     out = qftool("tooltip").strip()
     return bytes.fromhex(out.partition(" ")[2])
@@ -180,8 +208,6 @@ def xdo(*args, check_rc=True):
 def tray_window():
     ids = xdo("search", "--onlyvisible", "--name", "Wine System Tray", check_rc=False).split()
     return ids[0] if ids else None
-
-
 
 
 def tray_geometry():
@@ -260,8 +286,6 @@ def type_text(text):
     xdo("type", "--delay", "30", text)
 
 
-
-
 def screenshot(name, crop=None):
     ARTIFACTS.mkdir(parents=True, exist_ok=True)
     path = ARTIFACTS / f"{name}.png"
@@ -271,12 +295,6 @@ def screenshot(name, crop=None):
         subprocess.run(["convert", str(path), "-crop", crop, "+repage", str(path)], check=False,
                        timeout=20, capture_output=True)
     return path
-
-
-def pixel(path, x, y):
-    out = subprocess.run(["convert", str(path), "-format", f"%[pixel:p{{{x},{y}}}]", "info:-"],
-                         capture_output=True, text=True, timeout=20).stdout
-    return out.strip()
 
 
 def pixels(path, left, top, width, height):
@@ -333,12 +351,23 @@ def x_cursor():
 
 
 def ctrl_rect(title, control_id):
-    """(left, top, right, bottom) of a dialog's control on the screen, or None."""
-    out = qftool("ctrl-rect", hexs(title), control_id, check_rc=False).strip()
-    if not out.startswith("left="):
-        return None
-    facts = dict(kv.split("=") for kv in out.split())
-    return tuple(int(facts[k]) for k in ("left", "top", "right", "bottom"))
+    """(left, top, right, bottom) of a dialog's control on the screen."""
+    rect = facts(qftool("ctrl-rect", hexs(title), control_id))
+    return tuple(rect[k] for k in ("left", "top", "right", "bottom"))
+
+
+def center(rect):
+    return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
+
+
+def click_at(x, y):
+    xdo("mousemove", x, y)
+    time.sleep(0.15)
+    xdo("click", "1")
+
+
+def click_control(title, control_id):
+    click_at(*center(ctrl_rect(title, control_id)))
 
 
 def drag(x0, y0, x1, y1):
@@ -386,8 +415,6 @@ def start(*args, wait_icon=True):
     return p
 
 
-
-
 def catcher_log():
     path = PREFIX / "drive_c" / "catcher.log"
     return path.read_text(encoding="latin-1").splitlines() if path.exists() else []
@@ -411,9 +438,8 @@ def reset_catcher():
 def register_catcher():
     """Makes the catcher the shell's handler of http addresses in this prefix."""
     win_path = "Z:" + str(CATCHER).replace("/", "\\")
-    subprocess.run([WINE, "reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d",
-                    f'"{win_path}" "%1"', "/f"], stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30, check=True)
+    run_tool("reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d", f'"{win_path}" "%1"',
+             "/f")
 
 
 def own_copies(program=b"Quillfind.exe"):
@@ -441,7 +467,7 @@ def kill_all_copies():
         if not own_copies():
             break
         if window(MAIN_TITLE):
-            post(MAIN_TITLE, 0x0111, 1, 0)
+            post(MAIN_TITLE, WM_COMMAND, IDOK)
         time.sleep(0.3)
     for pid in own_copies():
         try:
@@ -509,8 +535,8 @@ def side_by_side_monitors(count, width=1280, height=800):
         PREFIX = root / "prefix"
         os.environ.update(DISPLAY=f":{display}", WINEPREFIX=str(PREFIX), TMPDIR=str(root / "tmp"))
         subprocess.run([WINESERVER, "-p"], **quiet)
-        subprocess.run([WINE, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseXRandR",
-                        "/d", "N", "/f"], check=True, **quiet)
+        run_tool("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseXRandR", "/d", "N",
+                 "/f")
         subprocess.run([WINE, "wineboot"], **quiet)
         yield
     finally:

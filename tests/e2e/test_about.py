@@ -2,14 +2,14 @@
 import subprocess
 import time
 
-from harness import (ABOUT_TITLE, BUSY_TIP, DEFAULT_TIP, MAIN_TITLE, MENU_ABOUT, MENU_EXIT,
-                     SEARCH_TITLE, caught_addresses, check, choose_menu, close_menu, ctrl_rect,
+from harness import (ABOUT_TITLE, BUSY_TIP, DEFAULT_TIP, ID_LINK, IDM_ABOUTBOX, IDOK, MAIN_TITLE,
+                     MENU_ABOUT, MENU_EXIT, SEARCH_TITLE, WM_SYSCOMMAND, caught_addresses, center,
+                     check, choose_menu, click_at, click_control, close_menu, ctrl_rect,
                      double_click_icon, drag, hover_icon, key, menu_window, open_menu, pixels, post,
                      qftool, right_click_icon, screenshot, sjis, start, tooltip, tray_window,
                      wait_until, window, windows, x_cursor, xdo)
 
 MAKER_PAGE = "http://www.vornelix.example/amuse"
-LINK_ID = 1000
 BLUE = (0, 0, 255)
 
 # The hand as the user must see it: '.' transparent, '#' black, 'o' white.
@@ -48,16 +48,6 @@ def move_off_tray(box):
     drag(x, y, x + 300, y + 300)
     return wait_until(lambda: (w := window(ABOUT_TITLE)) and w["left"] > 200 and w, 5,
                       what="the box to move")
-
-
-def click(x, y):
-    xdo("mousemove", x, y)
-    time.sleep(0.15)
-    xdo("click", "1")
-
-
-def center(rect):
-    return (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2
 
 
 def wait_closed():
@@ -102,10 +92,10 @@ def test_box_drawn_with_blue_underlined_link_and_hand_pointer():
     shot = screenshot("about-box")
     screenshot("about-box-crop", f"{box['right'] - box['left']}x{box['bottom'] - box['top']}"
                                  f"+{box['left']}+{box['top']}")
-    check(qftool("ctrl-text", sjis(ABOUT_TITLE).hex(), LINK_ID).strip() ==
+    check(qftool("ctrl-text", sjis(ABOUT_TITLE).hex(), ID_LINK).strip() ==
           sjis("VORNELIXホームページへGO!").hex().upper(), "the label's text")
 
-    left, top, right, bottom = ctrl_rect(ABOUT_TITLE, LINK_ID)
+    left, top, right, bottom = ctrl_rect(ABOUT_TITLE, ID_LINK)
     y = (top + bottom) // 2
     # The dialog's own face, beside the label on both sides.
     face = pixels(shot, box["left"] + 8, y, 1, 1)[0][0]
@@ -150,7 +140,7 @@ def test_box_drawn_with_blue_underlined_link_and_hand_pointer():
                     center((left, top, right, bottom)))
     check(pointer_at(box["left"] + 8, y) == (arrow, arrow_hot),
           "beside the label the pointer must be the arrow")
-    check(pointer_at(*center(ctrl_rect(ABOUT_TITLE, 1))) == (arrow, arrow_hot),
+    check(pointer_at(*center(ctrl_rect(ABOUT_TITLE, IDOK))) == (arrow, arrow_hot),
           "over the OK button the pointer must be the arrow")
 
 
@@ -168,7 +158,7 @@ def test_icon_busy_while_open_and_ok_closes():
     check(not (search and search["visible"]), "a double-click on the busy icon opened the search")
     check(window(ABOUT_TITLE)["visible"], "the box must stay open")
 
-    click(*center(ctrl_rect(ABOUT_TITLE, 1)))
+    click_control(ABOUT_TITLE, IDOK)
     wait_closed()
     check(p.running(), "the program must live on")
     check(not caught_addresses(), "OK must open no page")
@@ -179,7 +169,7 @@ def test_escape_closes_and_icon_free_again():
     start()
     box = move_off_tray(open_about())
     check_tip(BUSY_TIP)
-    click(box["left"] + 150, box["top"] + 10)  # back to the box, on its caption
+    click_at(box["left"] + 150, box["top"] + 10)  # back to the box, on its caption
     time.sleep(0.2)
     key("Escape")
     wait_closed()
@@ -190,7 +180,7 @@ def test_close_box_closes_and_icon_free_again():
     start()
     box = move_off_tray(open_about())
     check_tip(BUSY_TIP)
-    click(box["right"] - 13, box["top"] + 11)
+    click_at(box["right"] - 13, box["top"] + 11)
     wait_closed()
     check(not caught_addresses(), "the close box must open no page")
     check_icon_free_again()
@@ -199,7 +189,7 @@ def test_close_box_closes_and_icon_free_again():
 def test_link_opens_maker_page_and_closes():
     p = start()
     open_about()
-    click(*center(ctrl_rect(ABOUT_TITLE, LINK_ID)))
+    click_control(ABOUT_TITLE, ID_LINK)
     wait_until(caught_addresses, 10, what="the browser to be asked")
     wait_closed()
     time.sleep(0.5)
@@ -217,7 +207,7 @@ def test_repeated_openings_leave_nothing_behind():
         wait_closed()
         time.sleep(0.4)
     # The system-menu entry opens the same box.
-    post(MAIN_TITLE, 0x0112, 0x0010, 0)  # WM_SYSCOMMAND, the about entry
+    post(MAIN_TITLE, WM_SYSCOMMAND, IDM_ABOUTBOX)
     wait_until(lambda: (w := window(ABOUT_TITLE)) and w["visible"], 8, what="the box")
     key("Return")
     wait_closed()

@@ -3,10 +3,10 @@ the maker's key stays, and no window or icon ever appears."""
 import subprocess
 import time
 
-from harness import (MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY, WINE,
-                     Program, check, post, qftool, reg_delete_tree, reg_dword, reg_get, reg_list,
-                     reg_set, reg_set_dword, screenshot, search_state, sjis, start, tray_window,
-                     wait_until, window, windows)
+from harness import (ID_SEARCH, IDOK, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE,
+                     SETTINGS_KEY, WINE, WM_COMMAND, Program, check, post, qftool, reg_delete_tree,
+                     reg_dword, reg_get, reg_list, reg_set, reg_set_dword, screenshot, search_state,
+                     sjis, start, tray_window, wait_until, window, windows)
 
 SIBLING_KEY = MAKER_KEY + r"\Quillfind2"
 QUERY = "検索ヘルパー"
@@ -70,7 +70,7 @@ def test_removal_closes_running_copy_and_removes_settings():
         write_settings()
         first = start()
         # The running copy has read the settings: its search window shows the history.
-        post(MAIN_TITLE, 0x0111, 32772, 0)
+        post(MAIN_TITLE, WM_COMMAND, ID_SEARCH)
         wait_until(lambda: (window(SEARCH_TITLE) or {}).get("visible"), 10,
                    what="the search window")
         check(search_state()["items"][:2] == [sjis(QUERY), b"quill"], "history not shown")
@@ -202,7 +202,7 @@ def test_removal_switch_spellings():
         p = start("-UNREGIST", "UNREGIST")
         check(window(MAIN_TITLE) and tray_window(), "a normal start must show its icon")
         check(reg_list(SETTINGS_KEY) is not None, "a normal start removed the settings")
-        post(MAIN_TITLE, 0x0111, 1, 0)
+        post(MAIN_TITLE, WM_COMMAND, IDOK)
         p.wait_exit(10)
         check(reg_dword(SETTINGS_KEY, "mode") == 1, "a normal start changed the settings")
     finally:

@@ -2,21 +2,19 @@
 the history, the mode and the window's place, as a user meets them."""
 import time
 
-from harness import (MAIN_TITLE, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SEARCH_TITLE,
-                     SETTINGS_KEY, caught_addresses, check, choose_menu, clipboard_text,
-                     double_click_icon, drag, key, post, qftool,
-                     tooltip, reg_dword, reg_get, reg_list, reg_set,
-                     reg_values,
-                     screenshot, search_state, side_by_side_monitors, sjis, start, tray_geometry, tray_window,
-                     type_text, wait_until, window, xdo)
+from harness import (ID_MODE, ID_QUERY, ID_SEARCH, IDOK, MAIN_TITLE, MENU_EXIT, MENU_MAKER,
+                     MENU_PORTAL, MENU_SEARCH, SC_MINIMIZE, SEARCH_TITLE, SETTINGS_KEY, WM_COMMAND,
+                     WM_SYSCOMMAND, caught_addresses, check, choose_menu, click_at, click_control,
+                     clipboard_text, ctrl_rect, double_click_icon, drag, facts, hexs, key, post,
+                     qftool, reg_dword, reg_get, reg_list, reg_set, reg_values, screenshot,
+                     search_state, side_by_side_monitors, sjis, start, tooltip, tray_geometry,
+                     tray_window, type_text, wait_until, window, xdo)
 
 TEXT_KEY = SETTINGS_KEY + r"\text"
 POS_KEY = SETTINGS_KEY + r"\WinPos\Search"
 SERVICE = "http://search.zumtal.example/bin/query?p="
 SUFFIX = {0: "&hc=0&hs=0", 1: "&s=o", 2: "&s=e"}
 MODE_ITEMS = [b"AND", b"OR", sjis("ｴｷｽﾊﾟｰﾄ")]
-ID_MODE, ID_QUERY, ID_SEARCH = 1005, 1006, 32772
-WM_COMMAND, WM_SYSCOMMAND, SC_MINIMIZE = 0x0111, 0x0112, 0xF020
 
 
 def encoded(query):
@@ -86,23 +84,9 @@ def show_by_menu(query=None):
     return w
 
 
-def rect(out):
-    return {k: int(v) for k, v in (kv.split("=") for kv in out.split())}
-
-
-def control_rect(ctrl_id):
-    return rect(qftool("ctrl-rect", sjis(SEARCH_TITLE).hex(), ctrl_id))
-
-
-def click_at(x, y):
-    xdo("mousemove", x, y)
-    time.sleep(0.1)
-    xdo("click", "1")
-
-
-def click_control(ctrl_id):
-    r = control_rect(ctrl_id)
-    click_at((r["left"] + r["right"]) // 2, (r["top"] + r["bottom"]) // 2)
+def press(ctrl_id):
+    """Clicks a control of the search window."""
+    click_control(SEARCH_TITLE, ctrl_id)
 
 
 def click_caption():
@@ -183,7 +167,7 @@ def program(fn):
             for _ in range(4):
                 if not window(MAIN_TITLE):
                     break
-                post(MAIN_TITLE, WM_COMMAND, 1, 0)
+                post(MAIN_TITLE, WM_COMMAND, IDOK)
                 time.sleep(0.3)
     run.__name__ = fn.__name__
     run.__wrapped__ = fn
@@ -207,7 +191,7 @@ def test_first_start_double_click_and_search():
     away_from_icon()
     before = screenshot("search-window-first-start", "400x140+0+0")
 
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(1) == [address(query)], f"caught {caught_addresses()}")
     check(caught_addresses()[0] == SERVICE + "%8C%9F%8D%F5%83%65%83%58%83%67+abc&hc=0&hs=0",
           "the rules and the address disagree")
@@ -240,7 +224,7 @@ def test_menu_shows_and_every_show_pastes_again():
     show_by_double_click("ﾊﾝｶｸ 3")
     check_query_selected("ﾊﾝｶｸ 3")
     # A minimised window comes back restored.
-    post(SEARCH_TITLE, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+    post(SEARCH_TITLE, WM_SYSCOMMAND, SC_MINIMIZE)
     wait_until(lambda: window(SEARCH_TITLE)["iconic"], 5, what="the window to minimise")
     clipboard_text("restored")
     show_by_double_click("restored")
@@ -271,20 +255,20 @@ def test_mode_is_stored_when_chosen_and_used_for_searches():
     p = launch()
     show_by_double_click("mode test")
     check(search_state()["mode"] == 1, "OR must be selected after a restart")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(1) == [address("mode test", 1)], f"caught {caught_addresses()}")
 
     # The mouse: open the mode box and pick the third entry.
     back_to_window()
-    click_control(ID_MODE)
-    drop = rect(qftool("dropped-rect", sjis(SEARCH_TITLE).hex(), ID_MODE))
-    wait_until(lambda: rect(qftool("dropped-rect", sjis(SEARCH_TITLE).hex(), ID_MODE))["dropped"],
+    press(ID_MODE)
+    drop = facts(qftool("dropped-rect", hexs(SEARCH_TITLE), ID_MODE))
+    wait_until(lambda: facts(qftool("dropped-rect", hexs(SEARCH_TITLE), ID_MODE))["dropped"],
                5, what="the mode list to drop down")
-    box = control_rect(ID_MODE)
-    click_at((box["left"] + box["right"]) // 2, box["bottom"] + 2 + drop["item"] * 2 + drop["item"] // 2)
+    left, _, right, bottom = ctrl_rect(SEARCH_TITLE, ID_MODE)
+    click_at((left + right) // 2, bottom + 2 + drop["item"] * 2 + drop["item"] // 2)
     wait_until(lambda: reg_dword(SETTINGS_KEY, "mode") == 2, 5, what="mode 2 in the registry")
     check(search_state()["mode"] == 2, "the expert mode must be selected")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(2)[1] == address("mode test", 2), f"caught {caught_addresses()}")
     check(p.running(), "the program ended")
 
@@ -296,7 +280,7 @@ def test_mode_out_of_range_uses_first_template():
     p = launch()
     show_by_double_click("seven")
     check(search_state()["mode"] == -1, "a stored mode 7 must leave the mode box without a choice")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(1) == [address("seven", 0)], f"caught {caught_addresses()}")
     check(reg_dword(SETTINGS_KEY, "mode") == 7, "a search must not rewrite the mode")
     check(p.running(), "the program ended")
@@ -307,7 +291,7 @@ def search_typed(query, how):
     back_to_window()
     type_text(query)
     if how == "click":
-        click_control(ID_SEARCH)
+        press(ID_SEARCH)
     else:
         key("Tab", "Tab", how)
 
@@ -343,12 +327,12 @@ def test_history_keeps_sixteen_newest_first():
     # Full-width letters compare through the locale's case mapping.
     clipboard_text("ｆｕｌｌ")
     show_by_double_click("ｆｕｌｌ")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     searched(19)
     clipboard_text("ＦＵＬＬ")
     back_to_window()
     show_by_double_click("ＦＵＬＬ")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(20)[19] == address("ＦＵＬＬ"), "ＦＵＬＬ not searched")
     wait_until(lambda: search_state()["items"][:1] == [sjis("ＦＵＬＬ")], 5, what="ＦＵＬＬ first")
     items = search_state()["items"]
@@ -402,7 +386,7 @@ def check_placements(cases, shot=None):
 
 @program
 def test_stored_position_is_pulled_into_the_work_area():
-    work = rect(qftool("workarea"))
+    work = facts(qftool("workarea"))
     check_placements([
         ((5000, -300), lambda cx, cy: (work["right"] - cx, work["top"])),
         ((-500, 5000), lambda cx, cy: (work["left"], work["bottom"] - cy)),
@@ -423,7 +407,7 @@ def test_enter_escape_and_close_box_hide_without_searching():
     clipboard_text("kept")
     p = launch()
     show_by_double_click("kept")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     searched(1)
     before = history_values()
 
@@ -480,14 +464,14 @@ def test_huge_and_missing_clipboard_text():
     query = s["query"]
     check(0 < len(query) <= 100000 and set(query) <= set(b"Qa"), f"query {len(query)} bytes")
     check(s["sel"] == (0, len(query)) and s["focus"] == ID_QUERY, f"selection {s['sel']}")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(1) == [address(query)], "the huge query was not searched as shown")
     check(reg_get(TEXT_KEY, "text00") == (1, query + b"\0"), "text00")
 
     qftool("clip-image")
     back_to_window()
     show_by_double_click(b"")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(2)[1] == SERVICE + SUFFIX[0], f"empty query: {caught_addresses()}")
     check(reg_get(TEXT_KEY, "text00") == (1, b"\0"), "an empty query is stored empty")
     check(p.running(), "the program ended")
@@ -524,7 +508,7 @@ def test_bad_registry_values_fall_back_to_defaults():
 
     p, s = bad_values_start_with_defaults(wrong_types)
     check(s["items"] == [b"good"], f"a text00 of the wrong type must be skipped: {s['items']}")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(1) == [address("still works")], f"caught {caught_addresses()}")
     check_history(["still works", "good"])
     exit_program(p)
@@ -537,7 +521,7 @@ def test_bad_registry_values_fall_back_to_defaults():
     p, s = bad_values_start_with_defaults(oversized)
     # The tool reports a list entry longer than Wine lets it fetch by its length.
     check(s["items"] == [b"<long 60000>"], f"a long entry is an entry like any other: {s['items']}")
-    click_control(ID_SEARCH)
+    press(ID_SEARCH)
     check(searched(2)[1] == address("still works"), f"caught {caught_addresses()[1:]}")
     wait_until(lambda: reg_get(TEXT_KEY, "text01") == (1, b"7" * 60000 + b"\0"), 5,
                what="the long entry to move down")

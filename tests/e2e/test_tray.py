@@ -1,9 +1,9 @@
 """The tray program: icon, menu, ending, several copies, shell restarts."""
 import time
 
-from harness import (DEFAULT_TIP, MAIN_TITLE, MENU_EXIT, check, choose_menu, close_menu,
-                     hover_icon, open_menu, post, qftool, screenshot, sjis, start,
-                     tooltip, tray_window, wait_until, window, windows, xdo)
+from harness import (DEFAULT_TIP, IDOK, MAIN_TITLE, MENU_EXIT, WM_COMMAND, WM_ENDSESSION, check,
+                     choose_menu, close_menu, hover_icon, open_menu, post, qftool, screenshot, send,
+                     sjis, start, tooltip, tray_window, wait_until, window, windows)
 
 
 def test_icon_menu_and_exit():
@@ -33,10 +33,10 @@ def test_two_copies_two_icons_and_close_request():
     check(len(windows(MAIN_TITLE)) == 2, "two normal starts must give two main windows")
     screenshot("tray-two-icons", "300x120+0+0")
     # Another process asks one copy to close, as the uninstaller's switch does.
-    post(MAIN_TITLE, 0x0111, 1, 0)
+    post(MAIN_TITLE, WM_COMMAND, IDOK)
     wait_until(lambda: not a.running() or not b.running(), 10, what="one copy to end")
     check(len(windows(MAIN_TITLE)) == 1, "exactly one copy must remain")
-    post(MAIN_TITLE, 0x0111, 1, 0)
+    post(MAIN_TITLE, WM_COMMAND, IDOK)
     a.wait_exit()
     b.wait_exit()
     wait_until(lambda: tray_window() is None, 10, what="both icons to leave")
@@ -44,10 +44,10 @@ def test_two_copies_two_icons_and_close_request():
 
 def test_end_session_true_ends_false_does_not():
     p = start()
-    qftool("send", sjis(MAIN_TITLE).hex(), 0x0016, 0, 0)  # WM_ENDSESSION, cancelled
+    send(MAIN_TITLE, WM_ENDSESSION, 0)  # cancelled
     time.sleep(1)
     check(p.running(), "a cancelled log-off must change nothing")
-    qftool("send", sjis(MAIN_TITLE).hex(), 0x0016, 1, 0)
+    send(MAIN_TITLE, WM_ENDSESSION, 1)
     p.wait_exit()
     wait_until(lambda: tray_window() is None, 10, what="the icon to leave")
 
@@ -61,7 +61,7 @@ def test_taskbar_restart_puts_icon_back():
     open_menu()
     screenshot("tray-after-taskbar-restart", "300x220+0+0")
     close_menu()
-    post(MAIN_TITLE, 0x0111, 1, 0)
+    post(MAIN_TITLE, WM_COMMAND, IDOK)
     p.wait_exit()
 
 

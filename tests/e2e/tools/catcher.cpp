@@ -13,8 +13,9 @@ int main()
     HANDLE f = CreateFileA(log ? log : "C:\\catcher.log", FILE_APPEND_DATA,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Clear of Wine's own exit codes, as the test tool's are (see qftool.cpp).
     if (f == INVALID_HANDLE_VALUE)
-        return 1;
+        return 103;
     const std::string line = std::string(GetCommandLineA()) + "\n";
     DWORD written = 0;
     WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

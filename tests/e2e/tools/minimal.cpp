@@ -75,7 +75,7 @@ LRESULT CALLBACK MainProc(HWND h, UINT m, WPARAM w, LPARAM l)
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return 1;
+        return 100; // no address: the test tool's usage code (see qftool.cpp)
     g_address = argv[1];
     g_leak = argc > 2 && std::strcmp(argv[2], "/leak") == 0;
     HINSTANCE inst = GetModuleHandleA(nullptr);

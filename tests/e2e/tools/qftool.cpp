@@ -2,6 +2,13 @@
 // fills the clipboard, looks at windows and plays other programs' parts.
 // Texts go in and out as hex of their bytes, so code-page bytes survive the
 // trip through the shell untouched.
+//
+// Exit codes of the test tools: 0 done; 100 unknown command or wrong
+// arguments; 101 no window or control with the title or number given; 102 the
+// registry refused a write; 103 the catcher could not write its log. A reason
+// goes to stderr. Wine ends a program it cannot start with 1, and a
+// crash with an exception code whose low byte is the exit status (5 for an
+// access violation), so the tool's own codes stay clear of small numbers.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -12,6 +19,16 @@
 #include <vector>
 
 namespace {
+
+const int kExitUsage = 100;
+const int kExitNoWindow = 101;
+const int kExitRegistry = 102;
+
+int Fail(int nExitCode, const std::string& reason)
+{
+    std::fprintf(stderr, "qftool: %s\n", reason.c_str());
+    return nExitCode;
+}
 
 std::string Hex(const void* p, size_t n)
 {
@@ -131,10 +148,10 @@ int RegSet(const char* sub, const char* name, DWORD type, const std::vector<unsi
     HKEY h;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
                         nullptr) != ERROR_SUCCESS)
-        return 2;
+        return Fail(kExitRegistry, std::string("cannot create the key ") + sub);
     LONG r = RegSetValueExA(h, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
     RegCloseKey(h);
-    return r == ERROR_SUCCESS ? 0 : 3;
+    return r == ERROR_SUCCESS ? 0 : Fail(kExitRegistry, std::string("cannot set ") + name);
 }
 
 int ClipSet(UINT format, const void* data, size_t size)
@@ -162,6 +179,24 @@ int ClipSet(UINT format, const void* data, size_t size)
 HWND FindTitled(const char* hexTitle)
 {
     return FindWindowA(nullptr, UnhexText(hexTitle).c_str());
+}
+
+int NoWindow(const char* hexTitle)
+{
+    return Fail(kExitNoWindow, std::string("no window titled (hex) ") + hexTitle);
+}
+
+// A control of the window with that title, or NULL.
+HWND FindControl(const char* hexTitle, const char* id)
+{
+    HWND h = FindTitled(hexTitle);
+    return h ? GetDlgItem(h, std::atoi(id)) : nullptr;
+}
+
+int NoControl(const char* hexTitle, const char* id)
+{
+    return Fail(kExitNoWindow,
+                std::string("no control ") + id + " in the window titled (hex) " + hexTitle);
 }
 
 void PrintWindow(HWND h)
@@ -201,8 +236,8 @@ std::string Text(HWND h)
     SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 3000, &len);
     std::vector<wchar_t> buf(len + 2, L'\0');
     DWORD_PTR r = 0;
-    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_NORMAL,
-                        3000, &r);
+    SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                        SMTO_NORMAL, 3000, &r);
     return Wide2Ansi(buf.data());
 }
 
@@ -225,9 +260,11 @@ int Combo(HWND dlg)
     HWND query = GetDlgItem(dlg, 1006), mode = GetDlgItem(dlg, 1005);
     std::string text = Text(query);
     DWORD start = 0, end = 0;
-    SendMessageA(query, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendMessageA(query, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
     std::printf("query %s\n", Hex(text.data(), text.size()).c_str());
-    std::printf("sel %lu %lu\n", static_cast<unsigned long>(start), static_cast<unsigned long>(end));
+    std::printf("sel %lu %lu\n", static_cast<unsigned long>(start),
+                static_cast<unsigned long>(end));
     std::printf("mode %d\n", static_cast<int>(SendMessageA(mode, CB_GETCURSEL, 0, 0)));
     int count = static_cast<int>(SendMessageA(query, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
@@ -246,7 +283,7 @@ int Combo(HWND dlg)
     if (GetGUIThreadInfo(tid, &gti) && gti.hwndFocus) {
         HWND f = gti.hwndFocus;
         if (GetParent(f) == query)
-            f = query;  // the edit field inside the drop-down box
+            f = query; // the edit field inside the drop-down box
         focusId = GetDlgCtrlID(f);
     }
     std::printf("focus %d\n", focusId);
@@ -373,10 +410,10 @@ int Tooltip()
 // What a process holds, counted from outside it in ways that work under Wine,
 // where GetProcessHandleCount and GetGuiResources give nothing.
 struct ProcessFacts {
-    long handles = 0;       // kernel handles, registry keys among them
-    long gdi = 0;           // live entries of its GDI handle table
-    long windows = 0;       // windows of its threads, children and message-only ones included
-    unsigned long long privateBytes = 0;  // committed private pages
+    long handles = 0; // kernel handles, registry keys among them
+    long gdi = 0;     // live entries of its GDI handle table
+    long windows = 0; // windows of its threads, children and message-only ones included
+    unsigned long long privateBytes = 0; // committed private pages
 };
 
 long CountHandles(HANDLE process)
@@ -403,13 +440,14 @@ long CountGdi(HANDLE process)
         ULONG_PTR affinity, priority, pid, parent;
     } info = {};
     using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    auto query = reinterpret_cast<QueryFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     if (!query || query(process, 0, &info, sizeof(info), nullptr) != 0 || !info.peb)
         return -1;
     void* table = nullptr;
     SIZE_T got = 0;
-    if (!ReadProcessMemory(process, static_cast<char*>(info.peb) + 0xF8, &table, sizeof(table), &got) ||
+    if (!ReadProcessMemory(process, static_cast<char*>(info.peb) + 0xF8, &table, sizeof(table),
+                           &got) ||
         !table)
         return -1;
     const size_t kEntries = 0x10000, kEntrySize = 24;
@@ -455,8 +493,8 @@ long CountWindows(DWORD pid)
 ProcessFacts Facts(DWORD pid)
 {
     ProcessFacts f;
-    HANDLE process = OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ,
-                                 FALSE, pid);
+    HANDLE process =
+        OpenProcess(PROCESS_DUP_HANDLE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
     if (!process)
         return f;
     f.handles = CountHandles(process);
@@ -481,12 +519,12 @@ void PrintFacts(const ProcessFacts& f)
                 f.privateBytes);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 2)
-        return 1;
+        return Fail(kExitUsage, "no command");
     const std::string cmd = argv[1];
     if (cmd == "acp") {
         std::printf("%u\n", GetACP());
@@ -494,7 +532,7 @@ int main(int argc, char** argv)
     }
     if (cmd == "reg-get" && argc == 4)
         return RegGet(argv[2], argv[3]);
-    if (cmd == "reg-values" && argc == 3) {  // every value of a key: name-hex type data-hex
+    if (cmd == "reg-values" && argc == 3) { // every value of a key: name-hex type data-hex
         HKEY h;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, argv[2], 0, KEY_READ, &h) != ERROR_SUCCESS) {
             std::puts("nokey");
@@ -519,7 +557,7 @@ int main(int argc, char** argv)
                       std::vector<unsigned char>(reinterpret_cast<unsigned char*>(&v),
                                                  reinterpret_cast<unsigned char*>(&v) + 4));
     }
-    if (cmd == "reg-set-big" && argc == 6) {  // sub name type size: a value of size bytes '7'
+    if (cmd == "reg-set-big" && argc == 6) { // sub name type size: a value of size bytes '7'
         std::vector<unsigned char> v(std::strtoul(argv[5], nullptr, 10), '7');
         return RegSet(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)), v);
     }
@@ -544,7 +582,7 @@ int main(int argc, char** argv)
         PrintWindow(FindTitled(argv[2]));
         return 0;
     }
-    if (cmd == "win-all" && argc == 3) {  // every top-level window with that title
+    if (cmd == "win-all" && argc == 3) { // every top-level window with that title
         std::string title = UnhexText(argv[2]);
         for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, nullptr, title.c_str()));)
             PrintWindow(h);
@@ -552,12 +590,12 @@ int main(int argc, char** argv)
     }
     if (cmd == "combo" && argc == 3) {
         HWND h = FindTitled(argv[2]);
-        return h ? Combo(h) : 4;
+        return h ? Combo(h) : NoWindow(argv[2]);
     }
-    if (cmd == "post" && argc == 6) {  // title-hex message wparam lparam
+    if (cmd == "post" && argc == 6) { // title-hex message wparam lparam
         HWND h = FindTitled(argv[2]);
         if (!h)
-            return 4;
+            return NoWindow(argv[2]);
         PostMessageA(h, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                      static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)),
                      static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0)));
@@ -566,7 +604,7 @@ int main(int argc, char** argv)
     if (cmd == "send" && argc == 6) {
         HWND h = FindTitled(argv[2]);
         if (!h)
-            return 4;
+            return NoWindow(argv[2]);
         DWORD_PTR r = 0;
         SendMessageTimeoutA(h, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
                             static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)),
@@ -575,44 +613,34 @@ int main(int argc, char** argv)
         return 0;
     }
     if (cmd == "ctrl-text" && argc == 4) {
-        HWND h = FindTitled(argv[2]);
-        HWND c = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
-        std::string t = c ? Text(c) : std::string();
+        HWND c = FindControl(argv[2], argv[3]);
+        if (!c)
+            return NoControl(argv[2], argv[3]);
+        std::string t = Text(c);
         std::printf("%s\n", Hex(t.data(), t.size()).c_str());
-        return c ? 0 : 4;
-    }
-    if (cmd == "ctrl-rect" && argc == 4) {  // title-hex id: the control's screen rectangle
-        HWND h = FindTitled(argv[2]);
-        HWND c = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
-        RECT rc = {};
-        if (!c || !GetWindowRect(c, &rc))
-            return 4;
-        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
-                    rc.bottom, IsWindowVisible(c) ? 1 : 0);
         return 0;
     }
-    if (cmd == "foreground") {  // class and title of the foreground window
-        HWND h = GetForegroundWindow();
-        char cls[128] = {};
-        if (h)
-            GetClassNameA(h, cls, sizeof(cls));
-        std::string t = h ? Text(h) : std::string();
-        std::printf("hwnd=%llu class=%s title=%s\n",
-                    static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(h)), cls,
-                    Hex(t.data(), t.size()).c_str());
+    if (cmd == "ctrl-rect" && argc == 4) { // title-hex id: the control's screen rectangle
+        HWND c = FindControl(argv[2], argv[3]);
+        RECT rc = {};
+        if (!c || !GetWindowRect(c, &rc))
+            return NoControl(argv[2], argv[3]);
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
+                    rc.bottom, IsWindowVisible(c) ? 1 : 0);
         return 0;
     }
     if (cmd == "workarea") {
         RECT rc = {};
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
-        std::printf("left=%ld top=%ld right=%ld bottom=%ld\n", rc.left, rc.top, rc.right, rc.bottom);
+        std::printf("left=%ld top=%ld right=%ld bottom=%ld\n", rc.left, rc.top, rc.right,
+                    rc.bottom);
         return 0;
     }
-    if (cmd == "dropped-rect" && argc == 4) {  // title-hex id: a drop-down box's list and item height
-        HWND h = FindTitled(argv[2]);
-        HWND c = h ? GetDlgItem(h, std::atoi(argv[3])) : nullptr;
+    // title-hex id: a drop-down box's list and item height
+    if (cmd == "dropped-rect" && argc == 4) {
+        HWND c = FindControl(argv[2], argv[3]);
         if (!c)
-            return 4;
+            return NoControl(argv[2], argv[3]);
         RECT rc = {};
         SendMessageA(c, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&rc));
         std::printf("left=%ld top=%ld right=%ld bottom=%ld item=%d dropped=%d\n", rc.left, rc.top,
@@ -620,33 +648,21 @@ int main(int argc, char** argv)
                     static_cast<int>(SendMessageA(c, CB_GETDROPPEDSTATE, 0, 0)));
         return 0;
     }
-    if (cmd == "proc-facts" && argc == 3) {  // title-hex of one of its windows, or "self"
+    if (cmd == "proc-facts" && argc == 3) { // title-hex of one of its windows, or "self"
         DWORD pid = GetCurrentProcessId();
         if (std::strcmp(argv[2], "self") != 0) {
             HWND h = FindTitled(argv[2]);
             if (!h)
-                return 4;
+                return NoWindow(argv[2]);
             GetWindowThreadProcessId(h, &pid);
         }
         PrintFacts(Facts(pid));
         return 0;
     }
-    if (cmd == "self-leak-check") {  // the counting above sees objects this tool makes
-        PrintFacts(Facts(GetCurrentProcessId()));
-        for (int i = 0; i < 20; ++i) {
-            HKEY key = nullptr;
-            RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key);
-            CreateFontA(12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
-            CreateWindowA("STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        }
-        VirtualAlloc(nullptr, 1 << 20, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-        PrintFacts(Facts(GetCurrentProcessId()));
-        return 0;
-    }
-    if (cmd == "post-n" && argc == 7) {  // title-hex message wparam lparam count
+    if (cmd == "post-n" && argc == 7) { // title-hex message wparam lparam count
         HWND h = FindTitled(argv[2]);
         if (!h)
-            return 4;
+            return NoWindow(argv[2]);
         const UINT msg = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
         const WPARAM wp = static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0));
         const LPARAM lp = static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0));
@@ -661,14 +677,8 @@ int main(int argc, char** argv)
         }
         DWORD_PTR r = 0;
         SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);
-        std::printf("posted=%ld ms=%lu\n", count, static_cast<unsigned long>(GetTickCount() - start));
-        return 0;
-    }
-    if (cmd == "focus" && argc == 3) {
-        HWND h = FindTitled(argv[2]);
-        if (!h)
-            return 4;
-        SetForegroundWindow(h);
+        std::printf("posted=%ld ms=%lu\n", count,
+                    static_cast<unsigned long>(GetTickCount() - start));
         return 0;
     }
     if (cmd == "taskbar-created")
@@ -679,29 +689,5 @@ int main(int argc, char** argv)
         return Wizard(UnhexText(argv[2]), std::atoi(argv[3]));
     if (cmd == "tooltip")
         return Tooltip();
-    if (cmd == "list") {  // every visible top-level window: class and title
-        EnumWindows(
-            [](HWND h, LPARAM) -> BOOL {
-                {
-                    char cls[128] = {};
-                    GetClassNameA(h, cls, sizeof(cls));
-                    std::string t = Text(h);
-                    std::printf("%s %d %s\n", cls, IsWindowVisible(h) ? 1 : 0, Hex(t.data(), t.size()).c_str());
-                }
-                return TRUE;
-            },
-            0);
-        return 0;
-    }
-    if (cmd == "cursor") {
-        CURSORINFO ci = {};
-        ci.cbSize = sizeof(ci);
-        GetCursorInfo(&ci);
-        std::printf("cursor %llu arrow %llu\n",
-                    static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(ci.hCursor)),
-                    static_cast<unsigned long long>(
-                        reinterpret_cast<UINT_PTR>(LoadCursor(nullptr, IDC_ARROW))));
-        return 0;
-    }
-    return 1;
+    return Fail(kExitUsage, "unknown command or wrong arguments: " + cmd);
 }
