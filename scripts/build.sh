@@ -5,12 +5,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DQF_BUILD_TESTS=ON >/dev/null
+# Configures a build folder. The toolchain file is given on the first run only:
+# CMake reads it then, and on later runs warns that it was not used.
+configure() {
+  local dir=$1 toolchain=$2
+  shift 2
+  local first=()
+  [ -f "$dir/CMakeCache.txt" ] || first=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
+  cmake -S . -B "$dir" "${first[@]}" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+}
+
+configure build/win64 cmake/mingw-x86_64.cmake -DQF_BUILD_TESTS=ON
 cmake --build build/win64 -j "$jobs"
 
 if [ "${QF_SKIP_WIN32:-0}" != 1 ]; then
-  cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQF_BUILD_TESTS=OFF >/dev/null
+  configure build/win32 cmake/mingw-i686.cmake -DQF_BUILD_TESTS=OFF
   cmake --build build/win32 -j "$jobs"
 fi

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a bare Debian machine.
-# Safe to run again: it only installs what is missing.
+# Safe to run again: it only installs what is missing. Prints one line; the
+# package manager's output goes to build/setup.log.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 
 PACKAGES=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
@@ -9,8 +11,21 @@ PACKAGES=(
   mingw-w64-x86-64-dev mingw-w64-i686-dev
   wine wine64 xvfb xserver-xephyr xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine
-  cmake make googletest python3 nsis
+  cmake make googletest python3 nsis clang-format
 )
+
+mkdir -p build
+log=build/setup.log
+: >"$log"
+
+# Runs a command with its output in the log; on failure shows the log's end.
+quietly() {
+  if ! "$@" >>"$log" 2>&1; then
+    echo "setup: failed: $*; the end of $log:"
+    tail -n 20 "$log"
+    exit 1
+  fi
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -20,16 +35,25 @@ done
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
+done_what=()
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
-  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  quietly $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  quietly $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}"
+  done_what+=("installed ${#missing[@]} packages")
 fi
 
 # Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "setup: generating ja_JP.UTF-8"
-  $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
+  quietly $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
+    echo 'ja_JP.UTF-8 UTF-8' | quietly $SUDO tee -a /etc/locale.gen
+  quietly $SUDO locale-gen
+  done_what+=("generated ja_JP.UTF-8")
+fi
+
+if [ ${#done_what[@]} -eq 0 ]; then
+  echo "setup: nothing missing"
+else
+  echo "setup: $(IFS=';'; echo "${done_what[*]}") (log: $log)"
 fi

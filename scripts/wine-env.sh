@@ -7,7 +7,11 @@
 QF_WINE=/usr/lib/wine/wine64
 QF_WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$QF_WINESERVER" ] || QF_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-export QF_TEMPLATE=${QF_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillfind/wine-template}
+# The template's recipe version: raise it whenever qf_make_template changes, so
+# every machine builds the new template beside the old one (which other runs
+# may still be copying) instead of keeping a stale one.
+QF_TEMPLATE_RECIPE=2
+export QF_TEMPLATE=${QF_TEMPLATE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillfind/wine-template-r$QF_TEMPLATE_RECIPE}
 
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe=d}
@@ -19,11 +23,13 @@ qf_wine() { "$QF_WINE" "$@" </dev/null; }
 qf_make_template() {
   [ -f "$QF_TEMPLATE/.ready" ] && return 0
   echo "wine-env: creating the template Wine prefix (once per machine)"
-  rm -rf "$QF_TEMPLATE"
-  mkdir -p "$QF_TEMPLATE"
+  mkdir -p "$(dirname "$QF_TEMPLATE")"
+  # Built aside and moved into place whole, so a run that starts meanwhile
+  # never copies half a prefix, and two runs building at once do no harm.
+  local build; build=$(mktemp -d "$QF_TEMPLATE.building.XXXXXX")
   local tmp; tmp=$(mktemp -d)
   (
-    export WINEPREFIX=$QF_TEMPLATE TMPDIR=$tmp DISPLAY=
+    export WINEPREFIX=$build TMPDIR=$tmp DISPLAY=
     "$QF_WINE" wineboot -i </dev/null >/dev/null 2>&1
     # Wine places and frames its windows itself: no window manager needed,
     # and a window put at (40, 40) is at (40, 40) on the screen.
@@ -34,11 +40,21 @@ qf_make_template() {
       "$QF_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
         /v "${f%%:*}" /d "${f#*:}" /f >/dev/null 2>&1
     done
+    # The symbol font of the title-bar buttons; without it they draw as letters.
+    local marlett=/usr/share/wine/fonts/marlett.ttf
+    if [ -f "$marlett" ]; then
+      cp "$marlett" "$build/drive_c/windows/Fonts/"
+      "$QF_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+        /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1
+    else
+      echo "wine-env: $marlett is missing (package fonts-wine); title-bar buttons will show letters"
+    fi
     "$QF_WINESERVER" -k >/dev/null 2>&1 || true
     "$QF_WINESERVER" -w >/dev/null 2>&1 || true
   )
   rm -rf "$tmp"
-  touch "$QF_TEMPLATE/.ready"
+  touch "$build/.ready"
+  mv -T "$build" "$QF_TEMPLATE" 2>/dev/null || rm -rf "$build"
 }
 
 qf_free_display() {
