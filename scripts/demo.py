@@ -76,7 +76,7 @@ def main():
     h.key("Escape")
 
     show_and_keep(h.MENU_ABOUT, h.ABOUT_TITLE, "version-box", "The version box is open.")
-    h.post(h.ABOUT_TITLE, 0x0111, 1, 0)  # its OK button
+    h.post(h.ABOUT_TITLE, h.WM_COMMAND, h.IDOK)  # its OK button
     h.wait_until(lambda: not h.windows(h.ABOUT_TITLE), 10, what="the version box to close")
 
     h.choose_menu(h.MENU_EXIT)

@@ -9,9 +9,10 @@ import time
 from pathlib import Path
 
 from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, SEARCH_TITLE, SETTINGS_KEY, WINE,
-                     Failure, caught_addresses, check, clipboard_text, double_click_icon, key,
-                     own_copies, qftool, reg_delete_tree, reg_dump, reg_list, reg_set, reg_values,
-                     screenshot, search_state, sjis, tray_window, wait_until, window, windows, xdo)
+                     Failure, caught_addresses, center, check, click_at, clipboard_text,
+                     double_click_icon, key, own_copies, qftool, reg_delete_tree, reg_dump,
+                     reg_list, reg_set, reg_values, screenshot, search_state, sjis, tray_window,
+                     wait_until, window, windows)
 
 VERSION = (Path(__file__).resolve().parents[2] / "VERSION").read_text().strip()
 SETUP = BUILD.parent / "dist" / f"QuillfindSetup-{VERSION}-x64.exe"
@@ -209,9 +210,7 @@ def walk_pages(title, pages):
         time.sleep(0.3)  # the page paints itself
         screenshot(shot, f"{w['right'] - w['left']}x{w['bottom'] - w['top']}"
                          f"+{w['left']}+{w['top']}")
-        xdo("mousemove", (w["cleft"] + w["cright"]) // 2, (w["ctop"] + w["cbottom"]) // 2)
-        time.sleep(0.1)
-        xdo("click", "1")
+        click_at(*center((w["cleft"], w["ctop"], w["cright"], w["cbottom"])))
 
 
 def test_installer_and_uninstaller_pages():

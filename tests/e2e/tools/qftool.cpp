@@ -352,7 +352,6 @@ int StandIn(const char* countFile, int seconds)
     return 0;
 }
 
-// Tooltip text under the mouse, as the shell shows it.
 // A wizard, whose title changes from page to page: the first visible top-level
 // window whose title starts with the given text, and one of its controls.
 int Wizard(const std::string& prefix, int id)
@@ -381,6 +380,7 @@ int Wizard(const std::string& prefix, int id)
     return 0;
 }
 
+// Tooltip text under the mouse, as the shell shows it.
 int Tooltip()
 {
     struct Found {
@@ -685,7 +685,7 @@ int main(int argc, char** argv)
         return TaskbarCreated();
     if (cmd == "stand-in" && argc == 4)
         return StandIn(argv[2], std::atoi(argv[3]));
-    if (cmd == "wizard" && argc == 4)  // title-prefix-hex control-id
+    if (cmd == "wizard" && argc == 4) // title-prefix-hex control-id
         return Wizard(UnhexText(argv[2]), std::atoi(argv[3]));
     if (cmd == "tooltip")
         return Tooltip();
