@@ -209,9 +209,12 @@ void CTrayIcon::OnDestroy()
     Remove();
 }
 
+// Every icon meant to be shown goes back, whatever the last request gave:
+// the program may have started before the task bar, or the shell may have
+// refused the first add. Only an icon the program hid itself stays out.
 LRESULT CTrayIcon::OnTaskbarCreated(WPARAM, LPARAM)
 {
-    if (!m_bInTray)
+    if (m_bHidden || !m_pOwner)
         return 0;
     if (!HasTaskbar()) {
         m_bInTray = FALSE;

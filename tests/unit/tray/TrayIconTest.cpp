@@ -284,6 +284,43 @@ TEST_F(TrayIcon, TaskbarRestartPutsAShownIconBackAndTellsTheOwner)
     EXPECT_FALSE(icon.NotifyShell(NIM_ADD)); // no owner any more
 }
 
+TEST_F(TrayIcon, TaskbarRestartPutsBackEveryIconMeantToBeShown)
+{
+    struct Case {
+        const char* what;
+        BOOL taskbarAtStart;
+        BOOL firstAnswer;
+        bool hiddenByProgram;
+        bool expectAdded;
+    };
+    const Case cases[] = {
+        {"started before the task bar", FALSE, TRUE, false, true},
+        {"first add refused", TRUE, FALSE, false, true},
+        {"hidden by the program", TRUE, TRUE, true, false},
+    };
+    for (const Case& c : cases) {
+        CWatchedIcon watched;
+        watched.taskbar = c.taskbarAtStart;
+        watched.shellAnswer = c.firstAnswer;
+        ASSERT_TRUE(watched.Create(&owner, IDR_TRAYMENU, nullptr, TRUE, 0)) << c.what;
+        if (c.hiddenByProgram)
+            watched.ShowIcon(FALSE);
+        EXPECT_FALSE(watched.IsInTray()) << c.what;
+        watched.taskbar = TRUE;
+        watched.shellAnswer = TRUE;
+        watched.calls.clear();
+
+        owner.SendMessage(g_uTaskbarCreatedMsg);
+        PumpMessages();
+        const bool added =
+            !watched.calls.empty() && watched.calls.back().request == static_cast<DWORD>(NIM_ADD);
+        EXPECT_EQ(added, c.expectAdded) << c.what;
+        EXPECT_EQ(watched.IsInTray() != FALSE, c.expectAdded) << c.what;
+        watched.Remove();
+        watched.DestroyWindow();
+    }
+}
+
 TEST_F(TrayIcon, FallsBackToTheMainWindowsSmallIcon)
 {
     CWinApp app;
