@@ -681,6 +681,19 @@ int main(int argc, char** argv)
                     static_cast<unsigned long>(GetTickCount() - start));
         return 0;
     }
+    if (cmd == "spawn" && argc == 3) { // command-line-hex: started as given, not waited for
+        std::string line = UnhexText(argv[2]);
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return 4;
+        std::printf("%lu\n", static_cast<unsigned long>(pi.dwProcessId));
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return 0;
+    }
     if (cmd == "taskbar-created")
         return TaskbarCreated();
     if (cmd == "stand-in" && argc == 4)

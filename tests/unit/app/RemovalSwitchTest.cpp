@@ -1,6 +1,6 @@
 // The start-up test for the uninstaller's switch: found anywhere in the
-// command line, in any letter case, but never starting inside a double-byte
-// character of the ANSI code page.
+// arguments, in any letter case, but never in the program's own name and
+// never starting inside a double-byte character of the ANSI code page.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -10,49 +10,52 @@
 
 #include <windows.h>
 
-TEST(RemovalSwitch, FoundInAnyCaseAnywhereInTheLine)
+TEST(RemovalSwitch, FoundInAnyCaseAnywhereInTheArgumentsButNeverInTheProgramName)
 {
-    const char* lines[] = {
-        "/unregist",
-        "/UnRegist",
-        "/UNREGIST",
-        "/UNREGISTER",
-        "x/UNREGISTx",
-        "C:\\x\\quillfind.exe /unregist",
-        "\"C:\\Program Files\\Qf\\quillfind.exe\" /UnRegist /S",
-        "quillfind.exe -x /unregist",
-        // A folder written with forward slashes that holds the switch makes
-        // every start of the program a removal.
-        "C:/unregist/quillfind.exe",
+    const struct {
+        const char* line;
+        bool removal;
+    } cases[] = {
+        {"q.exe /unregist", true},
+        {"q.exe /UnRegist", true},
+        {"q.exe /UNREGIST", true},
+        {"q.exe /UNREGISTER", true},
+        {"q.exe x/UNREGISTx", true},
+        {"C:\\x\\quillfind.exe /unregist", true},
+        {"\"C:\\Program Files\\Qf\\quillfind.exe\" /UnRegist /S", true},
+        {"quillfind.exe -x /unregist", true},
+        {"q.exe\t/unregist", true},
+        // A quoted name ends at its quote, even with no space after it.
+        {"\"C:\\x\\q.exe\"/unregist", true},
         // After a double-byte character whose trail byte is a backslash the
         // slash stands on a character boundary.
-        "C:\\表\\ソ/unregist",
-        "C:\\表\\quillfind.exe 表/UNREGIST",
-        "ｱ/unregist",
-    };
-    for (const char* pszLine : lines)
-        EXPECT_TRUE(HasRemovalSwitch(pszLine)) << pszLine;
-}
-
-TEST(RemovalSwitch, WithoutTheSlashOrIncompleteTheNormalStartRuns)
-{
-    const char* lines[] = {
-        "",
-        "-UNREGIST",
-        "UNREGIST",
-        "unregist",
-        "C:\\x\\quillfind.exe",
-        "C:\\x\\quillfind.exe -unregist",
-        "C:\\x\\quillfind.exe \\UNREGIST",
-        "/UNREGIS",
-        "/ UNREGIST",
-        "//UN REGIST",
-        "/nonsense -x --help",
+        {"C:\\表\\quillfind.exe 表/UNREGIST", true},
+        {"C:\\表\\ソ.exe ｱ/unregist", true},
+        // The program's own path is not searched, quoted or not, whatever
+        // its slashes.
+        {"C:/unregist/quillfind.exe", false},
+        {"C:/tools/unregister/Quillfind.exe -x", false},
+        {"\"C:/my tools/unregister/Quillfind.exe\"", false},
+        {"\"C:/a b/unregist/q.exe\" /unregis", false},
+        {"C:\\表\\ソ/unregist", false},
+        {"\"C:/x /unregist", false}, // an unclosed quote takes the whole line
+        {"/unregist", false},
+        {"", false},
+        {"q.exe -UNREGIST", false},
+        {"q.exe UNREGIST", false},
+        {"q.exe unregist", false},
+        {"C:\\x\\quillfind.exe", false},
+        {"C:\\x\\quillfind.exe -unregist", false},
+        {"C:\\x\\quillfind.exe \\UNREGIST", false},
+        {"q.exe /UNREGIS", false},
+        {"q.exe / UNREGIST", false},
+        {"q.exe //UN REGIST", false},
+        {"q.exe /nonsense -x --help", false},
         // Full-width letters are other characters, not the switch.
-        "／ＵＮＲＥＧＩＳＴ",
+        {"q.exe ／ＵＮＲＥＧＩＳＴ", false},
     };
-    for (const char* pszLine : lines)
-        EXPECT_FALSE(HasRemovalSwitch(pszLine)) << pszLine;
+    for (const auto& c : cases)
+        EXPECT_EQ(HasRemovalSwitch(c.line), c.removal) << c.line;
     EXPECT_FALSE(HasRemovalSwitch(nullptr));
 }
 
@@ -62,19 +65,19 @@ TEST(RemovalSwitch, SlashRightAfterALeadByteIsPartOfThatCharacter)
     // it is, so a slash there is no character of its own. Under a single-byte
     // code page the same bytes are separate characters and the switch stands.
     const bool bDbcs = IsCodePage932();
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("\x81/UNREGIST"));
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("x\x9F/unregist"));
+    EXPECT_EQ(!bDbcs, HasRemovalSwitch("q.exe \x81/UNREGIST"));
+    EXPECT_EQ(!bDbcs, HasRemovalSwitch("q.exe x\x9F/unregist"));
     EXPECT_EQ(!bDbcs, HasRemovalSwitch("C:\\x\\quillfind.exe \xE0/UNREGIST"));
-    // The characters are counted from the start of the line: two lead bytes
+    // The characters are counted from the start of the arguments: two lead bytes
     // make one character, so the slash after them is free; a third lead byte
     // takes the slash again.
-    EXPECT_TRUE(HasRemovalSwitch("\x81\x81/UNREGIST"));
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("\x81\x81\x81/UNREGIST"));
+    EXPECT_TRUE(HasRemovalSwitch("q.exe \x81\x81/UNREGIST"));
+    EXPECT_EQ(!bDbcs, HasRemovalSwitch("q.exe \x81\x81\x81/UNREGIST"));
     // A captured slash does not hide a later, free one.
-    EXPECT_TRUE(HasRemovalSwitch("\x81/UNREGIST /UNREGIST"));
+    EXPECT_TRUE(HasRemovalSwitch("q.exe \x81/UNREGIST /UNREGIST"));
     // A lead byte at the very end of the line is harmless.
-    EXPECT_TRUE(HasRemovalSwitch("/UNREGIST\x81"));
-    EXPECT_FALSE(HasRemovalSwitch("UNREGIST\x81"));
+    EXPECT_TRUE(HasRemovalSwitch("q.exe /UNREGIST\x81"));
+    EXPECT_FALSE(HasRemovalSwitch("q.exe UNREGIST\x81"));
 }
 
 TEST(RemovalSwitch, UpperCasingLeavesTrailBytesAlone)
@@ -88,5 +91,5 @@ TEST(RemovalSwitch, UpperCasingLeavesTrailBytesAlone)
         EXPECT_STREQ("\x83u\x83p/UNREGIST", line);
     else
         EXPECT_STREQ("\x83U\x83P/UNREGIST", line);
-    EXPECT_TRUE(HasRemovalSwitch("\x83u\x83p/unregist"));
+    EXPECT_TRUE(HasRemovalSwitch("q.exe \x83u\x83p/unregist"));
 }
