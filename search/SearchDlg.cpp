@@ -70,9 +70,13 @@ void CSearchDlg::OnRunSearch()
 {
     UpdateData(TRUE);
     LaunchSearchAddress(BuildSearchAddress(m_nMode, m_strQuery));
-    SaveHistory();
-    // Rebuilding the list emptied the box; its first entry is the query again.
-    UpdateData(FALSE);
+    // An empty query still opens the service's page, but it is no entry: it
+    // would push the oldest one out and be skipped at the next start.
+    if (!m_strQuery.IsEmpty()) {
+        SaveHistory();
+        // Rebuilding the list emptied the box; its first entry is the query again.
+        UpdateData(FALSE);
+    }
     m_comboQuery.SetEditSel(0, -1);
     m_comboQuery.SetFocus();
 }

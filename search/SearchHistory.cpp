@@ -9,6 +9,8 @@ bool IsSameQuery(const char* a, const char* b)
 
 void PutQueryFirst(std::vector<CString>* pHistory, const CString& query)
 {
+    if (query.IsEmpty())
+        return;
     // Backwards, so the indexes still to be visited stay valid.
     for (size_t i = pHistory->size(); i-- > 0;) {
         if (IsSameQuery((*pHistory)[i], query))

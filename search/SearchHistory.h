@@ -12,5 +12,6 @@ constexpr int kHistoryLimit = 16;
 bool IsSameQuery(const char* a, const char* b);
 
 // Puts the query at the top, unchanged, in place of every entry equal to it,
-// and drops what falls beyond the limit.
+// and drops what falls beyond the limit. An empty query is no entry and
+// leaves the history as it is.
 void PutQueryFirst(std::vector<CString>* pHistory, const CString& query);

@@ -16,51 +16,63 @@ bool IsKeptByte(unsigned char b)
            (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9');
 }
 
-void AppendEscape(CString* out, unsigned char b)
+// Writes "%XX" at p; returns the characters written.
+int PutEscape(char* p, unsigned char b)
 {
     static const char kHex[] = "0123456789ABCDEF";
-    *out += '%';
-    *out += kHex[b >> 4];
-    *out += kHex[b & 0x0F];
+    p[0] = '%';
+    p[1] = kHex[b >> 4];
+    p[2] = kHex[b & 0x0F];
+    return 3;
 }
 
 } // namespace
 
-void EncodeSearchText(const char* text, CString* out)
+void EncodeSearchText(const char* text, CString* out, int nMaxLength)
 {
     out->Empty();
     if (!text)
         return;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
         const unsigned char b = *p;
+        char piece[8];
+        int n = 0;
+        int nBytes = 1;
         if (IsKeptByte(b)) {
-            *out += static_cast<char>(b);
+            piece[n++] = static_cast<char>(b);
         } else if (b == ' ') {
-            *out += '+';
-        } else if (MbIsAddressLeadByte(b)) {
-            AppendEscape(out, b);
+            piece[n++] = '+';
+        } else {
+            n = PutEscape(piece, b);
             // A lead byte right before the terminating zero has no partner:
             // it is escaped alone and the walk ends on the zero.
-            if (p[1] != '\0') {
-                ++p;
-                AppendEscape(out, *p);
+            if (MbIsAddressLeadByte(b) && p[1] != '\0') {
+                n += PutEscape(piece + n, p[1]);
+                nBytes = 2;
             }
-        } else {
-            AppendEscape(out, b);
         }
+        if (nMaxLength >= 0 && out->GetLength() + n > nMaxLength)
+            break;
+        piece[n] = '\0';
+        *out += piece;
+        p += nBytes;
     }
 }
 
 CString BuildSearchAddress(int mode, const char* text)
 {
-    CString encoded;
-    EncodeSearchText(text, &encoded);
     const char* pszQuery = kQueryAnd;
     if (mode == kModeOr)
         pszQuery = kQueryOr;
     else if (mode == kModeExpert)
         pszQuery = kQueryExpert;
     CString address = CString(kSearchService) + pszQuery;
+    // The query is cut at a whole character where the address would grow
+    // too long for the shell; the history keeps it whole.
+    const int nFixed = address.GetLength() - static_cast<int>(sizeof(kPlaceholder) - 1);
+    CString encoded;
+    EncodeSearchText(text, &encoded, kMaxSearchAddress - nFixed);
     address.Replace(kPlaceholder, encoded);
     return address;
 }

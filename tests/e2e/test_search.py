@@ -473,15 +473,47 @@ def test_huge_and_missing_clipboard_text():
     show_by_double_click(b"")
     press(ID_SEARCH)
     check(searched(2)[1] == SERVICE + SUFFIX[0], f"empty query: {caught_addresses()}")
-    check(reg_get(TEXT_KEY, "text00") == (1, b"\0"), "an empty query is stored empty")
+    time.sleep(0.5)
+    check(reg_get(TEXT_KEY, "text00") == (1, query + b"\0"), "an empty query must not be stored")
     check(p.running(), "the program ended")
-    exit_program(p)
 
-    # The empty entry is skipped when loading.
-    clipboard_text("after")
+
+@program
+def test_empty_search_keeps_all_sixteen_entries():
+    queries = [f"query {i}" for i in range(16)]
+    for i, q in enumerate(queries):
+        reg_set(TEXT_KEY, "text%02X" % i, 1, sjis(q) + b"\0")
+    qftool("clip-image")
     p = launch()
-    show_by_double_click("after")
-    check(search_state()["items"] == [query], "the empty entry must be skipped")
+    show_by_double_click(b"")
+    press(ID_SEARCH)
+    check(searched(1) == [SERVICE + SUFFIX[0]], f"caught {caught_addresses()}")
+    time.sleep(0.5)
+    check_history(queries)
+    check(search_state()["query"] == b"", "the box must stay empty")
+    screenshot("search-empty-keeps-history")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_long_history_entry_is_cut_for_the_shell_and_kept_whole():
+    """Only an edited registry puts more into the box than it can show. Such an
+    entry would make an address the shell cannot take: the browser gets the
+    longest whole-character start that fits, and the history keeps it whole."""
+    query = "検索" * 150
+    reg_set(TEXT_KEY, "text00", 1, sjis(query) + b"\0")
+    clipboard_text("x")
+    p = launch()
+    show_by_double_click("x")
+    key("Down")  # picks the entry from the closed list
+    wait_query(query)
+    press(ID_SEARCH)
+    cut = len(query)
+    while len(address(query[:cut])) > 820:
+        cut -= 1
+    check(searched(1) == [address(query[:cut])], f"caught {caught_addresses()}")
+    check(reg_get(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), "the history must keep it whole")
+    time.sleep(0.5)
     check(p.running(), "the program ended")
 
 

@@ -244,12 +244,15 @@ TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
     EXPECT_TRUE(hFocus == Query() || GetParent(hFocus) == Query());
     EXPECT_TRUE(dlg.IsWindowVisible());
 
-    // An empty query is searched and stored too; the next start skips it.
+    // An empty query opens the service's page but is no entry: the history,
+    // stored and shown, stays as it was, and the box stays empty.
     Search("");
     ASSERT_EQ(m_launched.Pages().size(), 2u);
     EXPECT_EQ(m_launched.Pages()[1], Address("/bin/query?p=&s=o"));
-    EXPECT_EQ(StoredText("text00"), "");
-    EXPECT_EQ(StoredText("text01"), "検索 1+1");
+    EXPECT_EQ(StoredText("text00"), "検索 1+1");
+    EXPECT_EQ(StoredText("text01"), "<missing>");
+    EXPECT_EQ(HistoryCount(), 1);
+    EXPECT_EQ(WindowText(Query()), "");
     m_dlg.reset();
     Create();
     EXPECT_EQ(m_dlg->m_history.size(), 1u);
@@ -364,6 +367,10 @@ TEST_F(SearchDlgTest, ValuesOfTheWrongTypeOrSizeGiveTheDefaults)
     Search("short");
     EXPECT_EQ(StoredText("text00"), "short");
     EXPECT_EQ(StoredText("text01"), big);
+    // Searched again, it reaches the shell cut to a safe address and stays whole.
+    Search(big.c_str());
+    EXPECT_EQ(m_launched.Pages().back().size(), static_cast<size_t>(kMaxSearchAddress));
+    EXPECT_EQ(StoredText("text00"), big);
 }
 
 TEST_F(SearchDlgTest, StoredPositionIsPulledIntoTheWorkArea)

@@ -49,10 +49,10 @@ TEST(PutQueryFirst, MovesAMiddleEntryToTheTopAndKeepsOtherDuplicates)
     PutQueryFirst(&h, "y");
     EXPECT_EQ(Strings(h), (Names{"y", "dup", "DUP", "x"}));
 
-    // An empty query is an entry like any other, kept once.
-    h = List({"", "a"});
+    // An empty query is no entry: the list stays as it is.
+    h = List({"a", "b"});
     PutQueryFirst(&h, "");
-    EXPECT_EQ(Strings(h), (Names{"", "a"}));
+    EXPECT_EQ(Strings(h), (Names{"a", "b"}));
 }
 
 TEST(PutQueryFirst, DropsTheOldestBeyondSixteen)
