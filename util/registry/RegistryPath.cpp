@@ -51,30 +51,34 @@ CString CRegistry::GetPath() const
     return m_strPath;
 }
 
-// Blanks around and backslashes at both ends go; a backslash that is the
-// second byte of a double-byte character is part of the name and stays.
+// Blanks and backslashes go from both ends, in any mix, until none is left,
+// so a clean path stays as it is; a backslash that is the second byte of a
+// double-byte character is part of the name and stays.
 CString& CRegistry::NormalizePath(CString& strPath)
 {
-    strPath.TrimLeft();
-    strPath.TrimRight();
-    int nLeading = 0;
-    while (nLeading < strPath.GetLength() && strPath.GetAt(nLeading) == '\\')
-        ++nLeading;
-    if (nLeading > 0)
-        strPath.Delete(0, nLeading);
+    for (int nBefore = -1; nBefore != strPath.GetLength();) {
+        nBefore = strPath.GetLength();
+        strPath.TrimLeft();
+        strPath.TrimRight();
+        int nLeading = 0;
+        while (nLeading < strPath.GetLength() && strPath.GetAt(nLeading) == '\\')
+            ++nLeading;
+        if (nLeading > 0)
+            strPath.Delete(0, nLeading);
 
-    const char* p = strPath;
-    const int nLength = strPath.GetLength();
-    int nKeep = 0;
-    for (int i = 0; i < nLength;) {
-        const bool bLead = MbIsLeadByte(static_cast<unsigned char>(p[i])) && i + 1 < nLength;
-        const int nChar = bLead ? 2 : 1;
-        if (bLead || p[i] != '\\')
-            nKeep = i + nChar;
-        i += nChar;
+        const char* p = strPath;
+        const int nLength = strPath.GetLength();
+        int nKeep = 0;
+        for (int i = 0; i < nLength;) {
+            const bool bLead = MbIsLeadByte(static_cast<unsigned char>(p[i])) && i + 1 < nLength;
+            const int nChar = bLead ? 2 : 1;
+            if (bLead || p[i] != '\\')
+                nKeep = i + nChar;
+            i += nChar;
+        }
+        if (nKeep < nLength)
+            strPath.Delete(nKeep, nLength - nKeep);
     }
-    if (nKeep < nLength)
-        strPath.Delete(nKeep, nLength - nKeep);
     return strPath;
 }
 
@@ -90,9 +94,13 @@ BOOL CRegistry::ParsePath(CString strPath, HKEY* phRoot, CString* pstrSubKey)
     for (const RootName& root : kRootNames) {
         if (MbEqualNoCaseN(strPath, root.pszName, root.nLength)) {
             *phRoot = root.hKey;
-            // The byte after the name, normally the separator, is skipped unexamined.
-            if (strPath.GetLength() > root.nLength + 1)
-                *pstrSubKey = strPath.Mid(root.nLength + 1);
+            // The character after the name, normally the separator, is
+            // skipped unexamined: whole, so no sub-key begins with a trail byte.
+            const int nSkip =
+                root.nLength +
+                (MbIsLeadByte(static_cast<unsigned char>(strPath.GetAt(root.nLength))) ? 2 : 1);
+            if (strPath.GetLength() > nSkip)
+                *pstrSubKey = strPath.Mid(nSkip);
             return TRUE;
         }
     }

@@ -46,6 +46,8 @@ TEST(RegistryPath, ObjectPathsAreCleanedAndSplitAtTheRootName)
         {"HKEY_USERSX", "HKEY_USERSX", HKEY_USERS, ""},
         {"HKEY_USERSX\\Y", "HKEY_USERSX\\Y", HKEY_USERS, "\\Y"},
         {"HKEY_CURRENT_USER\\A\\\\B", "HKEY_CURRENT_USER\\A\\\\B", HKEY_CURRENT_USER, "A\\\\B"},
+        // Blanks and separators in any mix at both ends, so a clean path stays clean.
+        {" \\ HKEY_CURRENT_USER\\A\t\\ ", "HKEY_CURRENT_USER\\A", HKEY_CURRENT_USER, "A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszPath);
