@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "Random.h"
 #include "TestSupport.h"
 
 #include "search/SearchHistory.h"
 
+#include <iterator>
 #include <string>
 
 namespace {
@@ -120,4 +122,42 @@ TEST(PutQueryFirst, UsesTheCodePageForDoubleByteEntries)
     EXPECT_EQ(Strings(h), (Names{"\x82\x81\x82\x82", "\x83\x41", "z"}));
     PutQueryFirst(&h, "\x83\x61");
     EXPECT_EQ(Strings(h), (Names{"\x83\x61", "\x82\x81\x82\x82", "\x83\x41", "z"}));
+}
+
+// Random searches in a row; a failure names its seed, which replays it.
+TEST(PutQueryFirst, KeepsAtMostSixteenDistinctEntriesNewestFirstOthersInOrder)
+{
+    // Few, short texts, so that equal entries in other letter cases and
+    // full-width letters of both cases come up often.
+    static const char* const kWords[] = {
+        "a",        "A",         "ab",        "aB",       "Ab",       "b", "\x82\x81",
+        "\x82\x60", "x\x82\x81", "X\x82\x60", "\x83\x61", "\x83\x41", ""};
+    for (uint64_t seed = 1; seed <= 500; ++seed) {
+        CTestRandom rnd(seed);
+        std::vector<CString> history;
+        for (int step = 0; step < 40; ++step) {
+            CString query;
+            for (int n = rnd.Between(1, 3); n > 0; --n)
+                query += kWords[rnd.Below(static_cast<int>(std::size(kWords)))];
+            if (rnd.OneIn(10))
+                query.Empty();
+            if (rnd.OneIn(4))
+                query.Format("q%d", rnd.Below(1000)); // fills the list up
+
+            std::vector<CString> expected;
+            if (!query.IsEmpty())
+                expected.push_back(query);
+            for (const CString& entry : history)
+                if (query.IsEmpty() || !IsSameQuery(entry, query))
+                    expected.push_back(entry);
+            if (expected.size() > static_cast<size_t>(kHistoryLimit))
+                expected.resize(kHistoryLimit);
+
+            PutQueryFirst(&history, query);
+            ASSERT_EQ(Strings(history), Strings(expected)) << seed << " step " << step;
+            for (size_t i = 0; i < history.size(); ++i)
+                for (size_t j = i + 1; j < history.size(); ++j)
+                    ASSERT_FALSE(IsSameQuery(history[i], history[j])) << seed << " step " << step;
+        }
+    }
 }

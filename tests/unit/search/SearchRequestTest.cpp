@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "Random.h"
 #include "app/WebPages.h"
 #include "search/SearchRequest.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -17,6 +19,51 @@ std::string Encode(const char* text)
 std::string Address(const char* tail)
 {
     return std::string(kSearchService) + tail;
+}
+
+const char* const kSuffix[] = {"&hc=0&hs=0", "&s=o", "&s=e"};
+
+// The encoder's own characters: a pair lead takes the next byte with it.
+size_t CharLength(const std::string& s, size_t i)
+{
+    const unsigned char b = static_cast<unsigned char>(s[i]);
+    const bool bLead = (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+    return bLead && i + 1 < s.size() ? 2 : 1;
+}
+
+const char kAddressBytes[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789*-.@_+%";
+
+// The query bytes an encoded query stands for; a zero byte, which no query
+// holds, marks an escape that is not "%" and two upper-case hex digits.
+std::string Decode(const std::string& encoded)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] == '+') {
+            out += ' ';
+        } else if (encoded[i] != '%') {
+            out += encoded[i];
+        } else {
+            const char* hi = i + 2 < encoded.size() ? std::strchr(kHex, encoded[i + 1]) : nullptr;
+            const char* lo = hi ? std::strchr(kHex, encoded[i + 2]) : nullptr;
+            if (!hi || !lo || !*hi || !*lo)
+                return out + '\0';
+            out += static_cast<char>((hi - kHex) * 16 + (lo - kHex));
+            i += 2;
+        }
+    }
+    return out;
+}
+
+// Random queries lean on the bytes the encoder treats specially.
+std::string RandomQuery(CTestRandom& rnd)
+{
+    static const std::string kBytes("aZ09*-.@_ +%&=/?\t\x7F\x80\x81\x9F\xA0\xB1\xDF\xE0\xFC\xFF"
+                                    "\x40\x5C");
+    const int nMax = rnd.OneIn(8) ? 600 : 40;
+    return rnd.OneIn(3) ? rnd.Text(nMax) : rnd.Text(nMax, kBytes);
 }
 
 } // namespace
@@ -91,4 +138,45 @@ TEST(BuildSearchAddress, InsertedQueryIsNotReplacedAgain)
     EXPECT_EQ(BuildSearchAddress(2, "SEARCH_TEXT SEARCH_TEXT").str(),
               Address("/bin/query?p=SEARCH_TEXT+SEARCH_TEXT&s=e"));
     EXPECT_EQ(BuildSearchAddress(1, "\x83\x41&").str(), Address("/bin/query?p=%83%41%26&s=o"));
+}
+
+// Thousands of random queries; a failure names its seed, which replays it.
+TEST(BuildSearchAddress, IsBoundedAndDecodesToAWholeCharacterStartOfTheQuery)
+{
+    const std::string prefix = std::string(kSearchService) + "/bin/query?p=";
+    for (uint64_t seed = 1; seed <= 10000; ++seed) {
+        CTestRandom rnd(seed);
+        const std::string query = RandomQuery(rnd);
+        const int mode = rnd.Between(-1, 3);
+        const std::string address = BuildSearchAddress(mode, query.c_str()).str();
+        const std::string suffix = kSuffix[mode == 1 || mode == 2 ? mode : 0];
+
+        ASSERT_LE(address.size(), static_cast<size_t>(kMaxSearchAddress)) << seed;
+        ASSERT_EQ(address.compare(0, prefix.size(), prefix), 0) << seed;
+        ASSERT_GE(address.size(), prefix.size() + suffix.size()) << seed;
+        ASSERT_EQ(address.substr(address.size() - suffix.size()), suffix) << seed;
+        const std::string middle =
+            address.substr(prefix.size(), address.size() - prefix.size() - suffix.size());
+        ASSERT_EQ(middle.find_first_not_of(kAddressBytes), std::string::npos) << seed;
+        const std::string decoded = Decode(middle);
+        ASSERT_EQ(query.compare(0, decoded.size(), decoded), 0) << seed << " " << middle;
+
+        // Cut only where the next whole character would not fit.
+        size_t end = 0;
+        while (end < decoded.size())
+            end += CharLength(query, end);
+        ASSERT_EQ(end, decoded.size()) << seed << ": cut inside a character";
+        if (decoded.size() < query.size()) {
+            CString next;
+            EncodeSearchText(query.substr(0, end + CharLength(query, end)).c_str(), &next);
+            ASSERT_GT(prefix.size() + next.GetLength() + suffix.size(),
+                      static_cast<size_t>(kMaxSearchAddress))
+                << seed;
+        }
+
+        // Unbounded, the encoding gives back every byte, a last lone lead byte too.
+        CString whole;
+        EncodeSearchText(query.c_str(), &whole);
+        ASSERT_EQ(Decode(whole.str()), query) << seed;
+    }
 }
