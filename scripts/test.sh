@@ -3,8 +3,8 @@
 # build/dist/ (the end-to-end tests run the x64 installer), checks the
 # formatting, runs the unit tests under Wine through ctest (code page 932,
 # again with heap checking, then the code-page-dependent ones under 1252), then
-# the end-to-end tests on the real program. One line per step; the full logs
-# stay in build/. Ends with "N passed, N failed".
+# the end-to-end tests on the real program and a quick pass of the benchmark.
+# One line per step; the full logs stay in build/. Ends with "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -115,6 +115,19 @@ if [ -z "$p" ]; then  # no summary at all: the run broke
   failed=$((failed + 1))
 fi
 qf_env_down
+
+# The benchmark's quick pass, so it keeps working: it prints its figures and
+# counts as one check when it runs to its end; no timing is asserted.
+bash scripts/bench.sh --short >build/bench.log 2>&1
+bench_rc=$?
+if [ "$bench_rc" -eq 0 ] && grep -q '^bench: completed' build/bench.log; then
+  echo "$(grep '^bench: completed' build/bench.log) (log: build/bench.log)"
+  passed=$((passed + 1))
+else
+  echo "bench: did not complete"
+  show_tail build/bench.log
+  failed=$((failed + 1))
+fi
 
 echo "Artifacts (screenshots): $QF_ARTIFACTS"
 echo "$passed passed, $failed failed"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# The benchmark in one command: builds what it needs, runs on a display and a
+# Wine prefix of its own, and prints start, show and search times and memory
+# against a minimal tray program, and flatness over many searches.
+#   bash scripts/bench.sh [--short] [--rounds N] [--searches N]
+# See scripts/bench.py for what is measured and how.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/setup.sh
+if [ ! -f build/win64/CMakeCache.txt ]; then
+  cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DQF_BUILD_TESTS=ON >/dev/null
+fi
+cmake --build build/win64 -j 2 --target Quillfind qftool catcher minimal >/dev/null
+
+source scripts/wine-env.sh
+trap 'qf_env_down' EXIT
+qf_env_up "$root/build/wine-bench"
+QF_BUILD=$root/build/win64 QF_ARTIFACTS=$root/build/artifacts python3 scripts/bench.py "$@"
