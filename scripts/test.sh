@@ -18,22 +18,36 @@ show_tail() {
   tail -n "${2:-20}" "$1" | sed 's/^/  | /'
 }
 
+# A step the rest cannot go without: on failure the end of its log is shown
+# and the run ends. Arguments: the step's name, its log, the command.
+required_step() {
+  local name=$1 log=$2
+  shift 2
+  if ! "$@" >"$log" 2>&1; then
+    echo "$name: failed"
+    show_tail "$log" 30
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+}
+
+# Adds a step's counts to the totals. An empty passed count means its log has
+# no summary at all: the run broke, which counts as one failure.
+tally() {
+  local log=$1 p=$2 f=$3
+  passed=$((passed + ${p:-0})) failed=$((failed + ${f:-0}))
+  if [ -z "$p" ]; then
+    show_tail "$log"
+    failed=$((failed + 1))
+  fi
+}
+
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 
-if ! bash scripts/build.sh >build/build.log 2>&1; then
-  echo "build: failed"
-  show_tail build/build.log 30
-  echo "0 passed, 1 failed"
-  exit 1
-fi
+required_step build build/build.log bash scripts/build.sh
 echo "build: win64 and win32 built (log: build/build.log)"
 
-if ! python3 scripts/dist.py >build/dist.log 2>&1; then
-  echo "packaging: failed"
-  show_tail build/dist.log
-  echo "0 passed, 1 failed"
-  exit 1
-fi
+required_step packaging build/dist.log python3 scripts/dist.py
 echo "packaging: build/dist/ made (log: build/dist.log)"
 
 bash scripts/format-check.sh || failed=$((failed + 1))
@@ -81,11 +95,7 @@ heap_total=$(grep -Eo 'tests failed out of [0-9]+' build/unit-heap.log | grep -E
 heap_failed=$(grep -Eo '[0-9]+ tests failed out of' build/unit-heap.log | grep -Eo '^[0-9]+')
 echo "unit, heap check: $((${heap_total:-0} - ${heap_failed:-0})) of ${heap_total:-0} programs clean (log: build/unit-heap.log)"
 grep -E '\*\*\*|err:heap|warn:heap' build/unit-heap.log | sort -u | head -n 40 | sed 's/^/  /'
-passed=$((passed + ${heap_total:-0} - ${heap_failed:-0})) failed=$((failed + ${heap_failed:-0}))
-if [ -z "$heap_total" ]; then # no summary at all: the run broke
-  show_tail build/unit-heap.log
-  failed=$((failed + 1))
-fi
+tally build/unit-heap.log "${heap_total:+$((heap_total - ${heap_failed:-0}))}" "${heap_failed:-0}"
 qf_env_down
 
 # The code-page-dependent unit tests again under code page 1252.
@@ -109,11 +119,7 @@ p=$(grep -Eo '[0-9]+ passed' build/e2e.log | tail -1 | grep -Eo '[0-9]+')
 f=$(grep -Eo '[0-9]+ failed' build/e2e.log | tail -1 | grep -Eo '[0-9]+')
 echo "e2e: ${p:-0} passed, ${f:-0} failed (log: build/e2e.log)"
 grep -E '^FAIL ' build/e2e.log | sed 's/^/  /'
-passed=$((passed + ${p:-0})) failed=$((failed + ${f:-0}))
-if [ -z "$p" ]; then  # no summary at all: the run broke
-  show_tail build/e2e.log
-  failed=$((failed + 1))
-fi
+tally build/e2e.log "$p" "$f"
 qf_env_down
 
 # The benchmark's quick pass, so it keeps working: it prints its figures and
