@@ -12,7 +12,7 @@ END_MESSAGE_MAP()
 
 BOOL CHelperApp::InitInstance()
 {
-    if (HasRemovalSwitch(GetCommandLineA())) {
+    if (HasRemovalSwitch()) {
         RunRemoval();
         return FALSE;
     }

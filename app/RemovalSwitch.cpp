@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -15,19 +16,33 @@ constexpr int kCloseAttempts = 2;
 constexpr DWORD kClosePauseMs = 1000;
 constexpr DWORD kPollMs = 50;
 
-// Where the arguments begin. The program name runs to the next quote when it
-// starts with one, otherwise to the first space or tab, as Windows parses it.
-const char* SkipProgramName(const char* pszLine)
+// Slashes as backslashes, whole characters stepped over, so that two
+// spellings of one path compare equal.
+CString WithBackslashes(const char* psz)
 {
-    const char* p = pszLine;
-    const bool bQuoted = *p == '"';
+    std::string str(psz);
+    for (size_t i = 0; i < str.size(); i += MbCharLength(&str[i]))
+        if (str[i] == '/')
+            str[i] = '\\';
+    return CString(str.c_str());
+}
+
+// Bytes that the program's own path takes at the start of the line, quotes
+// included; 0 when the line does not start with it. The path must end where
+// Windows ends a program name: at its closing quote, or unquoted at a blank
+// or the end of the line.
+int ProgramPathLength(const char* pszLine, const char* pszProgramPath)
+{
+    const bool bQuoted = *pszLine == '"';
+    const CString line = WithBackslashes(pszLine + (bQuoted ? 1 : 0));
+    const CString path = WithBackslashes(pszProgramPath);
+    const int nPath = path.GetLength();
+    if (nPath == 0 || line.GetLength() < nPath || !MbEqualNoCaseN(line, path, nPath))
+        return 0;
+    const char chNext = line.GetAt(nPath);
     if (bQuoted)
-        ++p;
-    while (*p && (bQuoted ? *p != '"' : (*p != ' ' && *p != '\t')))
-        p += (MbIsLeadByte(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
-    if (bQuoted && *p == '"')
-        ++p;
-    return p;
+        return chNext == '"' ? nPath + 2 : 0;
+    return chNext == '\0' || chNext == ' ' || chNext == '\t' ? nPath : 0;
 }
 
 // Asks every running copy to close; false when none runs. The windows are
@@ -45,13 +60,24 @@ bool AskRunningCopiesToClose()
 
 } // namespace
 
-bool HasRemovalSwitch(const char* pszCommandLine)
+bool HasRemovalSwitch(const char* pszCommandLine, const char* pszProgramPath)
 {
     if (!pszCommandLine)
         return false;
-    CString args(SkipProgramName(pszCommandLine));
-    args.MakeUpper();
-    return MbFind(args, "/UNREGIST") >= 0;
+    CString line(pszCommandLine +
+                 ProgramPathLength(pszCommandLine, pszProgramPath ? pszProgramPath : ""));
+    line.MakeUpper();
+    return MbFind(line, "/UNREGIST") >= 0;
+}
+
+// A path that does not fit is no path: the line is then searched whole.
+bool HasRemovalSwitch()
+{
+    char szPath[MAX_PATH + 1] = {};
+    const DWORD n = GetModuleFileNameA(nullptr, szPath, sizeof(szPath));
+    if (n == 0 || n >= sizeof(szPath))
+        szPath[0] = '\0';
+    return HasRemovalSwitch(GetCommandLineA(), szPath);
 }
 
 void RunRemoval()
@@ -62,9 +88,9 @@ void RunRemoval()
     for (int i = 0; i < kCloseAttempts; ++i) {
         if (!AskRunningCopiesToClose())
             break;
-        for (DWORD waited = 0;
-             waited < kClosePauseMs && FindWindowA(nullptr, kMainWindowTitle) != nullptr;
-             waited += kPollMs)
+        const DWORD dwStart = GetTickCount();
+        while (GetTickCount() - dwStart < kClosePauseMs &&
+               FindWindowA(nullptr, kMainWindowTitle) != nullptr)
             Sleep(kPollMs);
     }
     CRegistry reg(kVendorKeyPath);

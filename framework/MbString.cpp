@@ -17,6 +17,28 @@ bool MbIsKeyPathLeadByte(unsigned char b)
     return (b >= 0x80 && b <= 0xA0) || b >= 0xE0;
 }
 
+int MbCharLength(const char* p, int nAvail, bool (*isLead)(unsigned char))
+{
+    const bool bTrail = nAvail < 0 ? p[1] != '\0' : nAvail >= 2;
+    return isLead(static_cast<unsigned char>(p[0])) && bTrail ? 2 : 1;
+}
+
+int MbCopyWhole(char* pDest, int nSize, const char* pszSrc)
+{
+    if (nSize <= 0)
+        return 0;
+    int n = 0;
+    while (pszSrc && pszSrc[n]) {
+        const int nChar = MbCharLength(pszSrc + n);
+        if (n + nChar > nSize - 1)
+            break;
+        n += nChar;
+    }
+    std::memcpy(pDest, pszSrc ? pszSrc : "", static_cast<size_t>(n));
+    pDest[n] = '\0';
+    return n;
+}
+
 void MbUpperInPlace(char* p, int nLength)
 {
     for (int i = 0; i < nLength; ++i) {

@@ -14,6 +14,16 @@ bool MbIsAddressLeadByte(unsigned char b);
 // the same backslash whatever the user's code page is.
 bool MbIsKeyPathLeadByte(unsigned char b);
 
+// Bytes of the character at p: 2 for a lead byte whose trail byte is within
+// the nAvail bytes left (-1: up to the terminating zero), otherwise 1; a lead
+// byte without its trail byte stands alone. isLead picks the lead-byte test.
+int MbCharLength(const char* p, int nAvail = -1, bool (*isLead)(unsigned char) = MbIsLeadByte);
+
+// Copies as many whole characters of pszSrc as fit into nSize bytes with a
+// terminating zero; a double-byte character that would not fit is left out.
+// The number of bytes copied, the zero not counted.
+int MbCopyWhole(char* pDest, int nSize, const char* pszSrc);
+
 // Upper-cases a-z in place; double-byte characters are left whole.
 void MbUpperInPlace(char* p, int nLength);
 

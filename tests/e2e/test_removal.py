@@ -3,6 +3,7 @@ go, the maker's key stays, and no window or icon ever appears."""
 import shutil
 import subprocess
 import time
+from pathlib import PureWindowsPath
 
 from harness import (EXE, ID_SEARCH, IDOK, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE,
                      SETTINGS_KEY, WINE, WM_COMMAND, Program, check, hexs, kill_all_copies,
@@ -234,25 +235,33 @@ def test_removal_closes_every_running_copy():
         reg_delete_tree(MAKER_KEY)
 
 
-def test_program_path_holding_the_switch_is_no_removal():
-    """Started by CreateProcess from a folder named "unregister", written with
-    the forward slashes Windows accepts, the program runs and keeps the settings;
-    the switch after such a path still removes them."""
-    folder = PREFIX / "drive_c" / "qf" / "unregister"
-    folder.mkdir(parents=True, exist_ok=True)
-    shutil.copy(EXE, folder / "Quillfind.exe")
-    exe = "C:/qf/unregister/Quillfind.exe"
+def test_removal_switch_for_every_callers_form():
+    """Started by CreateProcessA(program, line) as uninstallers, Run entries and
+    shortcuts do: the program's own path at the start of the line is never
+    searched for the switch, whatever its slashes; anything else is."""
+    installed = r"C:\Program Files\unregist\Quillfind.exe"
+    tools = r"C:\tools\unregister\Quillfind.exe"
+    for path in (installed, tools):
+        copy = PREFIX / "drive_c" / PureWindowsPath(path).relative_to("C:/").as_posix()
+        copy.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy(EXE, copy)
+    cases = [  # program, line, removal
+        (installed, "/UNREGIST", True),
+        (installed, f'"{installed}" /unregist', True),
+        (installed, installed.replace("\\", "/"), False),
+        (tools, tools.replace("\\", "/"), False),
+        (installed, "Quillfind.exe x/UNREGISTx", True),
+    ]
     try:
-        for line, removal in ((exe, False), (f'"{exe}" -x', False), (f'"{exe}" /unregist', True)):
+        for program, line, removal in cases:
             write_settings()
-            before = len(windows(MAIN_TITLE))
-            qftool("spawn", hexs(line))
+            qftool("spawn", hexs(line), hexs(program))
             if removal:
                 wait_until(lambda: reg_list(SETTINGS_KEY) is None, 10, what=f"{line}: removal")
                 wait_until(lambda: not own_copies(), 10, what=f"{line}: the remover to end")
                 check(tray_window() is None, f"{line}: an icon appeared")
                 continue
-            wait_until(lambda: len(windows(MAIN_TITLE)) > before, 20, what=f"{line}: main window")
+            wait_until(lambda: window(MAIN_TITLE), 20, what=f"{line}: main window")
             wait_until(tray_window, 20, what=f"{line}: the icon")
             check(reg_dword(SETTINGS_KEY, "mode") == 1, f"{line}: the settings went")
             check(reg_get(SETTINGS_KEY + r"\text", "text01") == (1, b"quill\0"),
@@ -261,5 +270,6 @@ def test_program_path_holding_the_switch_is_no_removal():
             wait_until(lambda: not own_copies(), 10, what=f"{line}: the copy to end")
     finally:
         kill_all_copies()
-        shutil.rmtree(PREFIX / "drive_c" / "qf", ignore_errors=True)
+        for top in ("Program Files/unregist", "tools"):
+            shutil.rmtree(PREFIX / "drive_c" / top, ignore_errors=True)
         reg_delete_tree(MAKER_KEY)

@@ -5,7 +5,8 @@
 //
 // Exit codes of the test tools: 0 done; 100 unknown command or wrong
 // arguments; 101 no window or control with the title or number given; 102 the
-// registry refused a write; 103 the catcher could not write its log. A reason
+// registry refused a write; 103 the catcher could not write its log; 104 a
+// program could not be started. A reason
 // goes to stderr. Wine ends a program it cannot start with 1, and a
 // crash with an exception code whose low byte is the exit status (5 for an
 // access violation), so the tool's own codes stay clear of small numbers.
@@ -23,6 +24,7 @@ namespace {
 const int kExitUsage = 100;
 const int kExitNoWindow = 101;
 const int kExitRegistry = 102;
+const int kExitStart = 104;
 
 int Fail(int nExitCode, const std::string& reason)
 {
@@ -681,14 +683,16 @@ int main(int argc, char** argv)
                     static_cast<unsigned long>(GetTickCount() - start));
         return 0;
     }
-    if (cmd == "spawn" && argc == 3) { // command-line-hex: started as given, not waited for
+    // command-line-hex [program-hex]: started as given, not waited for
+    if (cmd == "spawn" && (argc == 3 || argc == 4)) {
         std::string line = UnhexText(argv[2]);
+        const std::string program = argc == 4 ? UnhexText(argv[3]) : std::string();
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi = {};
-        if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi))
-            return 4;
+        if (!CreateProcessA(argc == 4 ? program.c_str() : nullptr, &line[0], nullptr, nullptr,
+                            FALSE, 0, nullptr, nullptr, &si, &pi))
+            return Fail(kExitStart, "cannot start " + line);
         std::printf("%lu\n", static_cast<unsigned long>(pi.dwProcessId));
         CloseHandle(pi.hThread);
         CloseHandle(pi.hProcess);

@@ -1,6 +1,6 @@
-// The start-up test for the uninstaller's switch: found anywhere in the
-// arguments, in any letter case, but never in the program's own name and
-// never starting inside a double-byte character of the ANSI code page.
+// The start-up test for the uninstaller's switch: found anywhere in the line,
+// in any letter case, but never in the program's own path and never starting
+// inside a double-byte character of the ANSI code page.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -10,54 +10,57 @@
 
 #include <windows.h>
 
-TEST(RemovalSwitch, FoundInAnyCaseAnywhereInTheArgumentsButNeverInTheProgramName)
+TEST(RemovalSwitch, FoundInAnyCaseAnywhereButInTheProgramsOwnPath)
 {
+    const char* const kProgram = "C:\\Program Files\\unregist\\Quillfind.exe";
     const struct {
         const char* line;
         bool removal;
+        const char* program; // kProgram when null
     } cases[] = {
+        // How uninstallers, Run entries and shortcuts start the program.
+        {"/UNREGIST", true},
+        {"\"C:\\Program Files\\unregist\\Quillfind.exe\" /unregist", true},
+        {"C:/Program Files/unregist/Quillfind.exe", false},
+        {"C:/tools/unregister/Quillfind.exe", false, "C:\\tools\\unregister\\Quillfind.exe"},
+        {"Quillfind.exe x/UNREGISTx", true},
+        // Any letter case, glued into other text, after any name.
         {"q.exe /unregist", true},
         {"q.exe /UnRegist", true},
-        {"q.exe /UNREGIST", true},
         {"q.exe /UNREGISTER", true},
-        {"q.exe x/UNREGISTx", true},
-        {"C:\\x\\quillfind.exe /unregist", true},
-        {"\"C:\\Program Files\\Qf\\quillfind.exe\" /UnRegist /S", true},
-        {"quillfind.exe -x /unregist", true},
         {"q.exe\t/unregist", true},
-        // A quoted name ends at its quote, even with no space after it.
-        {"\"C:\\x\\q.exe\"/unregist", true},
-        // After a double-byte character whose trail byte is a backslash the
-        // slash stands on a character boundary.
+        {"quillfind.exe -x /unregist", true},
+        {"c:\\program files\\UNREGIST\\quillfind.exe /UnRegist /S", true},
+        {"\"c:/PROGRAM FILES/unregist/quillfind.EXE\"/unregist", true},
+        // Only the program's own path is skipped: another one, a path that
+        // runs on past it, or an unclosed quote is searched whole.
+        {"C:/tools/unregister/Quillfind.exe", true, "C:\\other\\Quillfind.exe"},
+        {"C:/Program Files/unregist/Quillfind.exe/x", true},
+        {"\"C:/Program Files/unregist/Quillfind.exe", true},
+        {"C:/unregist/q.exe", true, ""},
+        // A trail byte 0x5C is no separator, and stays out of the slash rule.
+        {"C:\\表\\ソ/unregist.exe", false, "c:\\表\\ソ\\UNREGIST.EXE"},
         {"C:\\表\\quillfind.exe 表/UNREGIST", true},
-        {"C:\\表\\ソ.exe ｱ/unregist", true},
-        // The program's own path is not searched, quoted or not, whatever
-        // its slashes.
-        {"C:/unregist/quillfind.exe", false},
-        {"C:/tools/unregister/Quillfind.exe -x", false},
-        {"\"C:/my tools/unregister/Quillfind.exe\"", false},
-        {"\"C:/a b/unregist/q.exe\" /unregis", false},
-        {"C:\\表\\ソ/unregist", false},
-        {"\"C:/x /unregist", false}, // an unclosed quote takes the whole line
-        {"/unregist", false},
         {"", false},
         {"q.exe -UNREGIST", false},
         {"q.exe UNREGIST", false},
-        {"q.exe unregist", false},
-        {"C:\\x\\quillfind.exe", false},
-        {"C:\\x\\quillfind.exe -unregist", false},
         {"C:\\x\\quillfind.exe \\UNREGIST", false},
         {"q.exe /UNREGIS", false},
         {"q.exe / UNREGIST", false},
-        {"q.exe //UN REGIST", false},
-        {"q.exe /nonsense -x --help", false},
         // Full-width letters are other characters, not the switch.
         {"q.exe ／ＵＮＲＥＧＩＳＴ", false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(HasRemovalSwitch(c.line), c.removal) << c.line;
-    EXPECT_FALSE(HasRemovalSwitch(nullptr));
+        EXPECT_EQ(HasRemovalSwitch(c.line, c.program ? c.program : kProgram), c.removal) << c.line;
+    EXPECT_FALSE(HasRemovalSwitch(nullptr, kProgram));
 }
+
+namespace {
+bool SwitchIn(const char* line)
+{
+    return HasRemovalSwitch(line, "C:\\x\\quillfind.exe");
+}
+} // namespace
 
 TEST(RemovalSwitch, SlashRightAfterALeadByteIsPartOfThatCharacter)
 {
@@ -65,19 +68,19 @@ TEST(RemovalSwitch, SlashRightAfterALeadByteIsPartOfThatCharacter)
     // it is, so a slash there is no character of its own. Under a single-byte
     // code page the same bytes are separate characters and the switch stands.
     const bool bDbcs = IsCodePage932();
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("q.exe \x81/UNREGIST"));
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("q.exe x\x9F/unregist"));
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("C:\\x\\quillfind.exe \xE0/UNREGIST"));
-    // The characters are counted from the start of the arguments: two lead bytes
+    EXPECT_EQ(!bDbcs, SwitchIn("q.exe \x81/UNREGIST"));
+    EXPECT_EQ(!bDbcs, SwitchIn("q.exe x\x9F/unregist"));
+    EXPECT_EQ(!bDbcs, SwitchIn("C:\\x\\quillfind.exe \xE0/UNREGIST"));
+    // The characters are counted from the start of the search: two lead bytes
     // make one character, so the slash after them is free; a third lead byte
     // takes the slash again.
-    EXPECT_TRUE(HasRemovalSwitch("q.exe \x81\x81/UNREGIST"));
-    EXPECT_EQ(!bDbcs, HasRemovalSwitch("q.exe \x81\x81\x81/UNREGIST"));
+    EXPECT_TRUE(SwitchIn("q.exe \x81\x81/UNREGIST"));
+    EXPECT_EQ(!bDbcs, SwitchIn("q.exe \x81\x81\x81/UNREGIST"));
     // A captured slash does not hide a later, free one.
-    EXPECT_TRUE(HasRemovalSwitch("q.exe \x81/UNREGIST /UNREGIST"));
+    EXPECT_TRUE(SwitchIn("q.exe \x81/UNREGIST /UNREGIST"));
     // A lead byte at the very end of the line is harmless.
-    EXPECT_TRUE(HasRemovalSwitch("q.exe /UNREGIST\x81"));
-    EXPECT_FALSE(HasRemovalSwitch("q.exe UNREGIST\x81"));
+    EXPECT_TRUE(SwitchIn("q.exe /UNREGIST\x81"));
+    EXPECT_FALSE(SwitchIn("q.exe UNREGIST\x81"));
 }
 
 TEST(RemovalSwitch, UpperCasingLeavesTrailBytesAlone)
@@ -91,5 +94,5 @@ TEST(RemovalSwitch, UpperCasingLeavesTrailBytesAlone)
         EXPECT_STREQ("\x83u\x83p/UNREGIST", line);
     else
         EXPECT_STREQ("\x83U\x83P/UNREGIST", line);
-    EXPECT_TRUE(HasRemovalSwitch("q.exe \x83u\x83p/unregist"));
+    EXPECT_TRUE(SwitchIn("q.exe \x83u\x83p/unregist"));
 }
