@@ -51,34 +51,26 @@ CString CRegistry::GetPath() const
     return m_strPath;
 }
 
-// Blanks and backslashes go from both ends, in any mix, until none is left,
-// so a clean path stays as it is; a backslash that is the second byte of a
+// Blanks go from both ends, then backslashes from the start, then from the
+// end, once each: blanks between backslashes stay, so " \\ \\ " cleans to " "
+// and never to the object's own key. A backslash that is the second byte of a
 // double-byte character is part of the name and stays.
 CString& CRegistry::NormalizePath(CString& strPath)
 {
-    for (int nBefore = -1; nBefore != strPath.GetLength();) {
-        nBefore = strPath.GetLength();
-        strPath.TrimLeft();
-        strPath.TrimRight();
-        int nLeading = 0;
-        while (nLeading < strPath.GetLength() && strPath.GetAt(nLeading) == '\\')
-            ++nLeading;
-        if (nLeading > 0)
-            strPath.Delete(0, nLeading);
+    strPath.Trim();
+    int nLeading = 0;
+    while (nLeading < strPath.GetLength() && strPath.GetAt(nLeading) == '\\')
+        ++nLeading;
+    strPath.Delete(0, nLeading);
 
-        const char* p = strPath;
-        const int nLength = strPath.GetLength();
-        int nKeep = 0;
-        for (int i = 0; i < nLength;) {
-            const bool bLead = MbIsLeadByte(static_cast<unsigned char>(p[i])) && i + 1 < nLength;
-            const int nChar = bLead ? 2 : 1;
-            if (bLead || p[i] != '\\')
-                nKeep = i + nChar;
-            i += nChar;
-        }
-        if (nKeep < nLength)
-            strPath.Delete(nKeep, nLength - nKeep);
+    const int nLength = strPath.GetLength();
+    int nKeep = 0;
+    for (int i = 0, nChar = 0; i < nLength; i += nChar) {
+        nChar = MbCharLength(strPath.GetString() + i, nLength - i);
+        if (nChar == 2 || strPath.GetAt(i) != '\\')
+            nKeep = i + nChar;
     }
+    strPath.Delete(nKeep, nLength - nKeep);
     return strPath;
 }
 
@@ -96,9 +88,7 @@ BOOL CRegistry::ParsePath(CString strPath, HKEY* phRoot, CString* pstrSubKey)
             *phRoot = root.hKey;
             // The character after the name, normally the separator, is
             // skipped unexamined: whole, so no sub-key begins with a trail byte.
-            const int nSkip =
-                root.nLength +
-                (MbIsLeadByte(static_cast<unsigned char>(strPath.GetAt(root.nLength))) ? 2 : 1);
+            const int nSkip = root.nLength + MbCharLength(strPath.GetString() + root.nLength);
             if (strPath.GetLength() > nSkip)
                 *pstrSubKey = strPath.Mid(nSkip);
             return TRUE;

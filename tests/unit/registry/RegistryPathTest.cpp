@@ -46,8 +46,9 @@ TEST(RegistryPath, ObjectPathsAreCleanedAndSplitAtTheRootName)
         {"HKEY_USERSX", "HKEY_USERSX", HKEY_USERS, ""},
         {"HKEY_USERSX\\Y", "HKEY_USERSX\\Y", HKEY_USERS, "\\Y"},
         {"HKEY_CURRENT_USER\\A\\\\B", "HKEY_CURRENT_USER\\A\\\\B", HKEY_CURRENT_USER, "A\\\\B"},
-        // Blanks and separators in any mix at both ends, so a clean path stays clean.
-        {" \\ HKEY_CURRENT_USER\\A\t\\ ", "HKEY_CURRENT_USER\\A", HKEY_CURRENT_USER, "A"},
+        // Cleaned once: blanks inside the separators stay in the object's path;
+        // parsing cleans its own copy again.
+        {" \\ HKEY_CURRENT_USER\\A\t\\ ", " HKEY_CURRENT_USER\\A\t", HKEY_CURRENT_USER, "A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszPath);
@@ -108,6 +109,10 @@ TEST(RegistryPath, OperationPathsAreJoinedBelowTheObjectsSubKey)
         EXPECT_STREQ(c.pszSubKey, r.strSubKey);
     }
 
+    // Cleaned once, blanks between separators stay (" "); parsing cleans that
+    // to nothing and fails, so such a path never stands for the object's key.
+    EXPECT_EQ(FALSE, Resolve(reg, " \\ \\ ").bResult);
+
     CRegistry bare("HKEY_CURRENT_USER");
     Resolved r = Resolve(bare, "\\Software\\X\\");
     EXPECT_EQ(TRUE, r.bResult);
@@ -130,6 +135,9 @@ TEST(RegistryPath, DoubleByteCharactersAreKeptWholeWhenCleaning)
 
     CRegistry sjis("HKEY_CURRENT_USER\\Software\\表\\");
     EXPECT_STREQ("Software\\表", Own(sjis).strSubKey);
+    // The character after a root name is skipped whole, never half of it.
+    CRegistry users("HKEY_USERS表x");
+    EXPECT_STREQ("x", Own(users).strSubKey);
 }
 
 TEST(RegistryPath, UnderASingleByteCodePageA5CByteIsAlwaysASeparator)
@@ -139,6 +147,8 @@ TEST(RegistryPath, UnderASingleByteCodePageA5CByteIsAlwaysASeparator)
     CRegistry reg("HKEY_CURRENT_USER");
     CString strPath = "Software\\\x95\\";
     EXPECT_STREQ("Software\\\x95", reg.NormalizePath(strPath));
+    CRegistry users("HKEY_USERS表x");
+    EXPECT_STREQ("\\x", Own(users).strSubKey);
 }
 
 TEST_F(RegistryTest, FullPathGivenToAnOperationIsWrittenBelowTheObjectsKey)

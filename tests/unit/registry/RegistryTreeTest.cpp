@@ -44,7 +44,7 @@ TEST(RegistryDeleteKey, RefusesRootsAndProtectedNamesInAnyLetterCase)
             EXPECT_EQ(FALSE, bare.DeleteKey(strPath.c_str()));
         }
     }
-    for (const char* pszPath : {"", "   ", "\\", "\\\\\\", " \\ \\ "})
+    for (const char* pszPath : {"", "   ", "\\", "\\\\\\", " \\\\ "})
         EXPECT_EQ(FALSE, bare.DeleteKey(pszPath)) << "'" << pszPath << "'";
     EXPECT_TRUE(bare.m_calls.empty());
 
@@ -74,6 +74,8 @@ TEST(RegistryDeleteKey, TheGuardComparesTheWholeResolvedSubKeyOnly)
 
     CDeleteObserver vendor("HKEY_CURRENT_USER\\Software");
     vendor.DeleteKey("Software"); // resolves to "Software\Software"
+    // Blanks between separators are no empty path: refused, never the object's own key.
+    EXPECT_EQ(FALSE, vendor.DeleteKey("\\ \\"));
     ASSERT_EQ(1u, vendor.m_calls.size());
     EXPECT_EQ("Software\\Software", vendor.m_calls[0]);
 
