@@ -102,9 +102,11 @@ void CBinary::Free()
 
 // A view resizes its substance, which replaces its own block: the window then
 // reaches as far as the new size.
+// The substance's lock counts too: a view's own flag is a copy that the view
+// may have unlocked, and a locked substance's fixed views rely on its block.
 BOOL CBinary::SetSize(int nSize)
 {
-    if (IsLocked() || nSize < 0)
+    if (IsLocked() || m_pSubstance->IsLocked() || nSize < 0)
         return FALSE;
     CBinary* pOwner = m_pSubstance;
     if (!pOwner->ResizeBlock(nSize))
@@ -191,9 +193,11 @@ BOOL CBinary::IsEmpty() const
     return m_nLength == 0;
 }
 
+// A view empties only its window: the substance is cut at the view's start,
+// and one past the end keeps its size.
 BOOL CBinary::Clear()
 {
-    return SetSize(0);
+    return SetSize(std::min(GetFocusOffset(), m_nLength));
 }
 
 BOOL CBinary::IsLocked() const
@@ -245,7 +249,7 @@ void CBinary::SetAt(int nIndex, BYTE byValue)
 // On a substance: the bytes from nCount on. On an open-ended view: the first
 // nCount bytes of its window, locked. On a fixed view: the bytes from nCount
 // into its window on. A negative count counts as 0.
-CBinary CBinary::Focus(int nCount)
+CBinary CBinary::Focus(int nCount) &
 {
     nCount = std::max(nCount, 0);
     if (!IsVirtual())

@@ -50,7 +50,9 @@ public:
     virtual BOOL UnlockBuffer();
     virtual BYTE GetAt(int nIndex) const;
     virtual void SetAt(int nIndex, BYTE byValue);
-    virtual CBinary Focus(int nCount);
+    // Only on a buffer that outlives the statement: a view of a temporary
+    // would point into a freed block.
+    virtual CBinary Focus(int nCount) &;
     virtual BYTE* GetBytes() const;
     virtual BYTE GetFirstByte() const;
     virtual int GetSize() const;

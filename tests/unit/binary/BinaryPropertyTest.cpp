@@ -62,7 +62,7 @@ void RunSteps(uint64_t seed, int nSteps)
         const int a = rnd.Between(-2, nSize + 2), b = rnd.Between(-2, 12);
         const std::string bytes = rnd.Text(6, kAlphabet);
         const Model other(bytes.begin(), bytes.end());
-        const int nOp = rnd.Below(14);
+        const int nOp = rnd.Below(15);
         SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << nStep << " op " << nOp);
         switch (nOp) {
         case 0:
@@ -152,6 +152,19 @@ void RunSteps(uint64_t seed, int nSteps)
             view.SetAt(0, 0x5A);
             if (std::max(a, 0) < nSize && b > 0)
                 model[static_cast<size_t>(std::max(a, 0))] = 0x5A;
+            break;
+        }
+        case 14: { // a view never reaches past its window or its substance's lock
+            CBinary open = bin.Focus(a);
+            bin.Lock();
+            open.Unlock();
+            ASSERT_EQ(FALSE, open.Append(BytesOf(bytes), static_cast<int>(bytes.size())));
+            ASSERT_EQ(FALSE, bin.Unlock());
+            CBinary refocused = bin.Focus(b);
+            refocused.SetFocus(-1, -1); // no longer virtual, still not the block's owner
+            refocused.Free();
+            open.Clear();
+            model.resize(static_cast<size_t>(std::min(std::max(a, 0), nSize)));
             break;
         }
         }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <type_traits>
+#include <utility>
 
 #include "BinaryTestBytes.h"
 
@@ -50,6 +52,16 @@ TEST(Binary, FocusMakesWindowsThatStayInsideTheBlock)
               Bytes(sub));
     EXPECT_EQ("8xAB", Bytes(tail));
 }
+
+namespace {
+template <typename T, typename = void> struct FocusCompiles : std::false_type {
+};
+template <typename T>
+struct FocusCompiles<T, std::void_t<decltype(std::declval<T>().Focus(1))>> : std::true_type {
+};
+static_assert(FocusCompiles<CBinary&>::value && !FocusCompiles<CBinary>::value,
+              "a view of a temporary would point into a freed block");
+} // namespace
 
 TEST(Binary, LockedBuffersKeepTheirSize)
 {

@@ -101,7 +101,8 @@ TEST_F(RegistryTest, ReadsTakeAnyTypeAndFailuresEmptyTheBuffer)
 }
 
 // A locked buffer keeps its length: the stored value is copied in as far as
-// it fits, and the bytes around a window are never written.
+// it fits, and the bytes around a window are never written. An open view
+// takes the value from its start on, the bytes before it kept.
 TEST_F(RegistryTest, ALockedBufferTakesWhatFitsAndNothingMore)
 {
     RawSet("", "eight", REG_BINARY, "12345678", 8);
@@ -109,10 +110,10 @@ TEST_F(RegistryTest, ALockedBufferTakesWhatFitsAndNothingMore)
     CRegistry reg(m_strPath);
     struct Case {
         const char* pszName;
-        std::string strWindow, strLocked;
+        std::string strWindow, strLocked, strOpen;
     } cases[] = {
-        {"eight", "..123.....", "1234"},
-        {"two", "..AB......", "AB.."},
+        {"eight", "..123.....", "1234", "..12345678"},
+        {"two", "..AB......", "AB..", "..AB"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszName);
@@ -122,6 +123,8 @@ TEST_F(RegistryTest, ALockedBufferTakesWhatFitsAndNothingMore)
         EXPECT_EQ(TRUE, reg.GetBinary("", c.pszName, &window));
         EXPECT_EQ(c.strWindow, Bytes(sub));
         EXPECT_EQ(3, window.GetLength());
+        EXPECT_EQ(TRUE, reg.GetBinary("", c.pszName, &open));
+        EXPECT_EQ(c.strOpen, Bytes(sub));
 
         CBinary locked('.', 4);
         EXPECT_EQ(TRUE, reg.GetBinary(m_hTest, c.pszName, &locked));
