@@ -66,13 +66,15 @@ int MbFind(const char* psz, const char* pszSub)
 }
 
 // One character starting at p, limited to nAvail bytes: its length, and the
-// character upper-cased into out.
+// character upper-cased into out. LCMapStringA reads the text in the code page
+// of the locale it is given; ours is the process's ANSI code page, the system
+// locale's. The user's locale may have another one and misread Shift-JIS.
 static int FoldChar(const char* p, int nAvail, char out[4])
 {
     unsigned char b = static_cast<unsigned char>(p[0]);
     if (MbIsLeadByte(b) && nAvail >= 2 && p[1] != '\0') {
         char mapped[4] = {};
-        int n = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, p, 2, mapped, sizeof(mapped));
+        int n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, p, 2, mapped, sizeof(mapped));
         if (n == 2) {
             out[0] = mapped[0];
             out[1] = mapped[1];

@@ -4,6 +4,8 @@
 
 #include "util/registry/RegistryCalls.h"
 
+#include <cstring>
+
 using namespace RegistryCalls;
 
 namespace {
@@ -79,12 +81,21 @@ unsigned Checksum(const CString& strText)
     return uSum;
 }
 
+bool HoldsZero(const CString& str)
+{
+    return std::strlen(str) != static_cast<size_t>(str.GetLength());
+}
+
 // CompareStringA reads both texts in the ANSI code page of the locale it is
 // given. Ours are in the process's ANSI code page, which is the system
 // locale's; the user's locale may have another one (English formats on a
-// Japanese system) and would read Shift-JIS bytes as other characters.
+// Japanese system) and would read Shift-JIS bytes as other characters. It also
+// passes over zero bytes, so a text holding one is compared byte for byte:
+// "ab\0c" is not "abc".
 bool TextsEqual(const CString& strA, const CString& strB)
 {
+    if (HoldsZero(strA) || HoldsZero(strB))
+        return strA == strB;
     return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, strA, strA.GetLength(), strB,
                           strB.GetLength()) == CSTR_EQUAL;
 }

@@ -37,11 +37,12 @@ enum Overload { kRootSub = 1, kOpenKey = 2, kPath = 4, kAll = 7, kWriteOnly = 8 
 
 // One operation on the value "v"; the key is given as the overload takes it.
 template <typename... Key>
-BOOL Call(CRegistry& reg, Op op, const char* pszText, const char* pszNew, Key... key)
+BOOL Call(CRegistry& reg, Op op, const std::string& text, const char* pszNew, Key... key)
 {
-    return op == kVerify   ? reg.VerifyScrambled(key..., "v", pszText)
-           : op == kChange ? reg.ChangeScrambled(key..., "v", pszText, pszNew)
-                           : reg.DeleteScrambledIfMatch(key..., "v", pszText);
+    const CString strText(text.data(), static_cast<int>(text.size())); // zeros kept
+    return op == kVerify   ? reg.VerifyScrambled(key..., "v", strText)
+           : op == kChange ? reg.ChangeScrambled(key..., "v", strText, pszNew)
+                           : reg.DeleteScrambledIfMatch(key..., "v", strText);
 }
 
 } // namespace
@@ -49,16 +50,16 @@ BOOL Call(CRegistry& reg, Op op, const char* pszText, const char* pszNew, Key...
 class RegistryScrambledTest : public RegistryTest {
 protected:
     // On the value "v" of the sub-key "s".
-    BOOL Run(int nOverload, Op op, const char* pszText, const char* pszNew = "")
+    BOOL Run(int nOverload, Op op, const std::string& text, const char* pszNew = "")
     {
         CRegistry reg(m_strPath);
         HKEY hKey = nullptr;
         RegOpenKeyExA(m_hTest, "s", 0, nOverload == kWriteOnly ? KEY_SET_VALUE : KEY_ALL_ACCESS,
                       &hKey);
         const BOOL bResult = nOverload == kRootSub
-                                 ? Call(reg, op, pszText, pszNew, HKEY_CURRENT_USER, Sub("s"))
-                             : nOverload == kPath ? Call(reg, op, pszText, pszNew, CString("s"))
-                                                  : Call(reg, op, pszText, pszNew, hKey);
+                                 ? Call(reg, op, text, pszNew, HKEY_CURRENT_USER, Sub("s"))
+                             : nOverload == kPath ? Call(reg, op, text, pszNew, CString("s"))
+                                                  : Call(reg, op, text, pszNew, hKey);
         RegCloseKey(hKey);
         return bResult;
     }
@@ -101,7 +102,7 @@ TEST_F(RegistryScrambledTest, StatesUnderEveryOperationThroughEveryOverload)
         std::optional<std::string> before; // REG_SZ text
         int nOverloads;
         Op op;
-        const char* pszText; // the old text of a change
+        std::string text; // the old text of a change
         const char* pszNew;
         BOOL bResult;
         std::optional<std::string> after;
@@ -123,6 +124,10 @@ TEST_F(RegistryScrambledTest, StatesUnderEveryOperationThroughEveryOverload)
         {abc, kAll, kChange, "abc", "", TRUE, empty},
         {abc, kAll, kDelete, "ABC", "", TRUE, absent},
         {abc, kAll, kDelete, "ab", "", FALSE, abc},
+        // A zero byte is a character of its own, never passed over.
+        {abc, kAll, kVerify, std::string("abc\0", 4), "", FALSE, abc},
+        {abc, kAll, kChange, std::string("ab\0c", 4), "x", FALSE, abc},
+        {abc, kAll, kDelete, std::string("\0abc", 4), "", FALSE, abc},
         // Not seen through a key without query access: not absent either.
         {abc, kWriteOnly, kVerify, "", "", FALSE, abc},
         {abc, kWriteOnly, kChange, "", "x", FALSE, abc},
@@ -142,8 +147,8 @@ TEST_F(RegistryScrambledTest, StatesUnderEveryOperationThroughEveryOverload)
                 continue;
             Put(c.before ? *c.before + '\0' : c.before);
             SCOPED_TRACE(testing::Message() << State() << " overload " << nOverload << " op "
-                                            << c.op << " '" << c.pszText << "' '" << c.pszNew);
-            EXPECT_EQ(c.bResult, Run(nOverload, c.op, c.pszText, c.pszNew));
+                                            << c.op << " '" << c.text << "' '" << c.pszNew);
+            EXPECT_EQ(c.bResult, Run(nOverload, c.op, c.text, c.pszNew));
             EXPECT_EQ(c.after ? "1:" + *c.after + '\0' : "absent", State());
         }
     }
