@@ -11,6 +11,21 @@ namespace {
 
 const WPARAM kQueryLengthLimit = 256;
 
+// The stored entries in index order; missing, unreadable and empty values are
+// skipped and the rest close up.
+std::vector<CString> ReadStoredHistory(CRegistry& reg)
+{
+    std::vector<CString> history;
+    for (int i = 0; i < kHistoryLimit; ++i) {
+        CString strName;
+        strName.Format(kHistoryValueFormat, i);
+        CString strText;
+        if (ReadStoredString(reg, kHistoryKey, strName, &strText) && !strText.IsEmpty())
+            history.push_back(strText);
+    }
+    return history;
+}
+
 } // namespace
 
 CSearchDlg::CSearchDlg(CWnd* pParent) : CDialog(IDD_SEARCH, pParent) {}
@@ -99,22 +114,18 @@ void CSearchDlg::OnModeChange()
 
 void CSearchDlg::LoadHistory(CRegistry& reg)
 {
-    for (int i = 0; i < kHistoryLimit; ++i) {
-        CString strName;
-        strName.Format(kHistoryValueFormat, i);
-        CString strText;
-        // Missing, unreadable and empty values are skipped; the rest close up.
-        if (ReadStoredString(reg, kHistoryKey, strName, &strText) && !strText.IsEmpty()) {
-            m_comboQuery.AddString(strText);
-            m_history.push_back(strText);
-        }
-    }
+    m_history = ReadStoredHistory(reg);
+    for (const CString& strEntry : m_history)
+        m_comboQuery.AddString(strEntry);
 }
 
+// The query goes on top of what is stored now, not of what this window read
+// at its start: another copy of the program may have stored searches since.
 void CSearchDlg::SaveHistory()
 {
-    PutQueryFirst(&m_history, m_strQuery);
     CRegistry reg(kProgramKeyPath);
+    m_history = ReadStoredHistory(reg);
+    PutQueryFirst(&m_history, m_strQuery);
     m_comboQuery.ResetContent();
     const int n = static_cast<int>(m_history.size());
     for (int i = 0; i < kHistoryLimit; ++i) {

@@ -345,6 +345,26 @@ def test_history_keeps_sixteen_newest_first():
 
 
 @program
+def test_two_copies_keep_each_others_searches():
+    old = ["old0", "old1", "old2"]
+    for i, q in enumerate(old):
+        reg_set(TEXT_KEY, "text%02X" % i, 1, sjis(q) + b"\0")
+    launch()
+    start()
+    # Each copy read the same three entries at its start; each searches in turn
+    # from its own icon, the second one's window in front of the first one's.
+    for icon, query in ((0, "A1"), (1, "B2")):
+        clipboard_text(query)
+        double_click_icon(icon)
+        wait_query(query)
+        press(ID_SEARCH)
+        wait_until(lambda: reg_get(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), 10,
+                   what=f"{query} stored first")
+    want = {"text%02X" % i: (1, sjis(q) + b"\0") for i, q in enumerate(["B2", "A1"] + old)}
+    check(history_values() == want, f"history values {history_values()}")
+
+
+@program
 def test_position_is_kept_across_starts():
     clipboard_text("move me")
     p = launch()

@@ -279,9 +279,15 @@ TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
     EXPECT_EQ(HistoryCount(), 2);
     ExpectQuerySelected("abc");
 
+    // Another copy stored a search meanwhile: it stays, below the new query.
+    PutText("text00", "B2");
+    PutText("text01", "abc");
+    PutText("text02", "x");
     Search("x");
     EXPECT_EQ(StoredText("text00"), "x");
-    EXPECT_EQ(StoredText("text01"), "abc");
+    EXPECT_EQ(StoredText("text01"), "B2");
+    EXPECT_EQ(StoredText("text02"), "abc");
+    EXPECT_EQ(ComboItemText(Query(), 1), "B2");
 }
 
 TEST_F(SearchDlgTest, SeventeenSearchesKeepSixteenNewestFirst)
