@@ -20,7 +20,7 @@ std::vector<CString> ReadStoredHistory(CRegistry& reg)
         CString strName;
         strName.Format(kHistoryValueFormat, i);
         CString strText;
-        if (ReadStoredString(reg, kHistoryKey, strName, &strText) && !strText.IsEmpty())
+        if (ReadStored(reg, kHistoryKey, strName, &strText) && !strText.IsEmpty())
             history.push_back(strText);
     }
     return history;
@@ -75,7 +75,7 @@ BOOL CSearchDlg::OnInitDialog()
     // Not range-checked: a mode outside the box leaves nothing selected, and
     // searches then use the first template until the user picks a mode.
     DWORD dwMode = 0;
-    m_nMode = ReadStoredDword(reg, "", kModeValue, &dwMode) ? static_cast<int>(dwMode) : 0;
+    m_nMode = ReadStored(reg, "", kModeValue, &dwMode) ? static_cast<int>(dwMode) : 0;
     LoadHistory(reg);
     UpdateData(FALSE);
     return TRUE;
@@ -148,8 +148,8 @@ void CSearchDlg::CalcInitialRect(RECT* pRect)
     // posY is only asked for once posX was there; one without the other is
     // worth nothing.
     int x = 0, y = 0;
-    const BOOL bHaveX = ReadStoredInt(reg, kPositionKey, kPosXValue, &x);
-    const BOOL bHaveY = bHaveX && ReadStoredInt(reg, kPositionKey, kPosYValue, &y);
+    const BOOL bHaveX = ReadStored(reg, kPositionKey, kPosXValue, &x);
+    const BOOL bHaveY = bHaveX && ReadStored(reg, kPositionKey, kPosYValue, &y);
     CalcPlacement(bHaveX ? &x : nullptr, bHaveY ? &y : nullptr, rcWnd.right - rcWnd.left,
                   rcWnd.bottom - rcWnd.top, pRect);
 }

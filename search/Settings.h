@@ -19,8 +19,9 @@ inline constexpr char kPosYValue[] = "posY";
 
 class CRegistry;
 
-// Reads that treat a value of another registry type than the program writes
-// as unreadable, instead of taking its bytes for a number or a text.
-BOOL ReadStoredDword(CRegistry& reg, CString strPath, CString strName, DWORD* pdwValue);
-BOOL ReadStoredInt(CRegistry& reg, CString strPath, CString strName, int* pnValue);
-BOOL ReadStoredString(CRegistry& reg, CString strPath, CString strName, CString* pstrValue);
+// Reads a setting as the program writes it: a value of another registry type
+// is unreadable instead of taken for a number or a text. The key is opened
+// once per value; the output changes only on success. For DWORD, int (both
+// REG_DWORD) and CString (REG_SZ).
+template <typename T>
+BOOL ReadStored(CRegistry& reg, const CString& strPath, const CString& strName, T* pValue);

@@ -2,15 +2,16 @@
 // into a buffer sized to the value.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryCalls.h"
+#include "util/registry/RegistryOpen.h"
 
 #include <climits>
 
-using namespace RegistryCalls;
+using namespace RegistryOpen;
 
 BOOL CRegistry::SetBinary(HKEY hRoot, CString strSubKey, CString strName, CBinary binValue)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetBinary, strName, binValue);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && SetBinary(key.Get(), strName, binValue);
 }
 
 BOOL CRegistry::SetBinary(HKEY hKey, CString strName, CBinary binValue)
@@ -21,7 +22,8 @@ BOOL CRegistry::SetBinary(HKEY hKey, CString strName, CBinary binValue)
 
 BOOL CRegistry::SetBinary(CString strPath, CString strName, CBinary binValue)
 {
-    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetBinary, strName, binValue);
+    CRegKey key;
+    return WriteOpen(*this, strPath, key) && SetBinary(key.Get(), strName, binValue);
 }
 
 // On failure the buffer is empty, unless it is locked.
@@ -30,8 +32,8 @@ BOOL CRegistry::GetBinary(HKEY hRoot, CString strSubKey, CString strName, CBinar
     if (!pbinValue)
         return FALSE;
     pbinValue->Clear();
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetBinary, strName,
-                           pbinValue);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetBinary(key.Get(), strName, pbinValue);
 }
 
 // The type is not checked: a REG_SZ "ab" reads as 61 62 00. The registry is
@@ -69,7 +71,10 @@ BOOL CRegistry::GetBinary(CString strPath, CString strName, CBinary* pbinValue)
 {
     if (!pbinValue)
         return FALSE;
-    return CallOnReadOpenedPathPrepared(
-        *this, strPath, [pbinValue] { pbinValue->Clear(); }, &CRegistry::GetBinary, strName,
-        pbinValue);
+    CRegKey key;
+    bool bResolved = false;
+    const bool bOpen = ReadOpen(*this, strPath, key, &bResolved);
+    if (bResolved)
+        pbinValue->Clear();
+    return bOpen && GetBinary(key.Get(), strName, pbinValue);
 }

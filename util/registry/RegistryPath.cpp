@@ -3,9 +3,9 @@
 #include "util/registry/Registry.h"
 
 #include "framework/MbString.h"
-#include "util/registry/RegistryCalls.h"
+#include "util/registry/RegistryOpen.h"
 
-using namespace RegistryCalls;
+using namespace RegistryOpen;
 
 namespace {
 
@@ -122,11 +122,33 @@ BOOL CRegistry::ResolvePath(CString strPath, HKEY* phRoot, CString* pstrSubKey)
     return TRUE;
 }
 
+bool RegistryOpen::ReadOpen(CRegistry& reg, const CString& strPath, CRegKey& key, bool* pbResolved)
+{
+    HKEY hRoot = nullptr;
+    CString strSubKey;
+    const bool bResolved = reg.ResolvePath(strPath, &hRoot, &strSubKey);
+    if (pbResolved)
+        *pbResolved = bResolved;
+    return bResolved && ReadOpen(hRoot, strSubKey, key);
+}
+
+// The root is opened first, with the access a write needs, so a root that
+// refuses writing fails before anything is created.
+bool RegistryOpen::WriteOpen(CRegistry& reg, const CString& strPath, CRegKey& key)
+{
+    HKEY hRoot = nullptr;
+    CString strSubKey;
+    CRegKey root;
+    return reg.ResolvePath(strPath, &hRoot, &strSubKey) &&
+           root.Open(hRoot, "", kDeleteAccess) == ERROR_SUCCESS &&
+           WriteOpen(root.Get(), strSubKey, key);
+}
+
 // An existing key counts as created and is left as it is.
 BOOL CRegistry::CreateKey(HKEY hRoot, CString strSubKey)
 {
     CRegKey key;
-    return key.Create(hRoot, strSubKey) == ERROR_SUCCESS;
+    return WriteOpen(hRoot, strSubKey, key);
 }
 
 BOOL CRegistry::CreateKey(CString strPath)

@@ -2,22 +2,21 @@
 // open or create, one open-key operation, close.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryCalls.h"
+#include "util/registry/RegistryOpen.h"
 
-using namespace RegistryCalls;
+using namespace RegistryOpen;
 
 // Write-opens, so a missing key is created even though only a value is deleted.
 BOOL CRegistry::DeleteValue(CString strPath, CString strName)
 {
     CRegKey key;
-    if (!WriteOpen(*this, strPath, key))
-        return FALSE;
-    return RegDeleteValueA(key.Get(), strName) == ERROR_SUCCESS;
+    return WriteOpen(*this, strPath, key) && RegDeleteValueA(key.Get(), strName) == ERROR_SUCCESS;
 }
 
 BOOL CRegistry::SetString(CString strPath, CString strName, CString strValue)
 {
-    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetString, strName, strValue);
+    CRegKey key;
+    return WriteOpen(*this, strPath, key) && SetString(key.Get(), strName, strValue);
 }
 
 // On failure the string is empty, unless the path itself could not be resolved.
@@ -25,9 +24,12 @@ BOOL CRegistry::GetString(CString strPath, CString strName, CString* pstrValue)
 {
     if (!pstrValue)
         return FALSE;
-    return CallOnReadOpenedPathPrepared(
-        *this, strPath, [pstrValue] { pstrValue->Empty(); }, &CRegistry::GetString, strName,
-        pstrValue);
+    CRegKey key;
+    bool bResolved = false;
+    const bool bOpen = ReadOpen(*this, strPath, key, &bResolved);
+    if (bResolved)
+        pstrValue->Empty();
+    return bOpen && GetString(key.Get(), strName, pstrValue);
 }
 
 BOOL CRegistry::DeleteString(CString strPath, CString strName)
@@ -37,12 +39,14 @@ BOOL CRegistry::DeleteString(CString strPath, CString strName)
 
 BOOL CRegistry::SetInt(CString strPath, CString strName, int nValue)
 {
-    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetInt, strName, nValue);
+    CRegKey key;
+    return WriteOpen(*this, strPath, key) && SetInt(key.Get(), strName, nValue);
 }
 
 BOOL CRegistry::GetInt(CString strPath, CString strName, int* pnValue)
 {
-    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetInt, strName, pnValue);
+    CRegKey key;
+    return ReadOpen(*this, strPath, key) && GetInt(key.Get(), strName, pnValue);
 }
 
 BOOL CRegistry::DeleteInt(CString strPath, CString strName)
@@ -52,12 +56,14 @@ BOOL CRegistry::DeleteInt(CString strPath, CString strName)
 
 BOOL CRegistry::SetDword(CString strPath, CString strName, DWORD dwValue)
 {
-    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetDword, strName, dwValue);
+    CRegKey key;
+    return WriteOpen(*this, strPath, key) && SetDword(key.Get(), strName, dwValue);
 }
 
 BOOL CRegistry::GetDword(CString strPath, CString strName, DWORD* pdwValue)
 {
-    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetDword, strName, pdwValue);
+    CRegKey key;
+    return ReadOpen(*this, strPath, key) && GetDword(key.Get(), strName, pdwValue);
 }
 
 BOOL CRegistry::DeleteDword(CString strPath, CString strName)
@@ -67,12 +73,14 @@ BOOL CRegistry::DeleteDword(CString strPath, CString strName)
 
 BOOL CRegistry::SetWord(CString strPath, CString strName, WORD wValue)
 {
-    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetWord, strName, wValue);
+    CRegKey key;
+    return WriteOpen(*this, strPath, key) && SetWord(key.Get(), strName, wValue);
 }
 
 BOOL CRegistry::GetWord(CString strPath, CString strName, WORD* pwValue)
 {
-    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetWord, strName, pwValue);
+    CRegKey key;
+    return ReadOpen(*this, strPath, key) && GetWord(key.Get(), strName, pwValue);
 }
 
 BOOL CRegistry::DeleteWord(CString strPath, CString strName)
@@ -100,14 +108,16 @@ BOOL CRegistry::SetBinary(CString strPath, CString strName, const BYTE* pData, D
 {
     if (!pData)
         return FALSE;
-    return CallOnWriteOpenedPath(*this, strPath, &CRegistry::SetBinary, strName, pData, cbData);
+    CRegKey key;
+    return WriteOpen(*this, strPath, key) && SetBinary(key.Get(), strName, pData, cbData);
 }
 
 BOOL CRegistry::GetBinary(CString strPath, CString strName, BYTE* pData, DWORD* pcbData)
 {
     if (!pData || !pcbData)
         return FALSE;
-    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetBinary, strName, pData, pcbData);
+    CRegKey key;
+    return ReadOpen(*this, strPath, key) && GetBinary(key.Get(), strName, pData, pcbData);
 }
 
 BOOL CRegistry::DeleteBinary(CString strPath, CString strName)
@@ -117,7 +127,8 @@ BOOL CRegistry::DeleteBinary(CString strPath, CString strName)
 
 BOOL CRegistry::GetValueType(CString strPath, CString strName, DWORD* pdwType)
 {
-    return CallOnReadOpenedPath(*this, strPath, &CRegistry::GetValueType, strName, pdwType);
+    CRegKey key;
+    return ReadOpen(*this, strPath, key) && GetValueType(key.Get(), strName, pdwType);
 }
 
 BOOL CRegistry::ValueExists(CString strPath, CString strName)
@@ -129,5 +140,5 @@ BOOL CRegistry::ValueExists(CString strPath, CString strName)
     if (!strName.IsEmpty())
         return ValueExists(hRoot, strSubKey, strName);
     CRegKey key;
-    return key.Open(hRoot, strSubKey, kReadAccess) == ERROR_SUCCESS;
+    return ReadOpen(hRoot, strSubKey, key);
 }

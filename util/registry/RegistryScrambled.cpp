@@ -2,11 +2,11 @@
 // checksum and the text, checked and changed but never read back by callers.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryCalls.h"
+#include "util/registry/RegistryOpen.h"
 
 #include <cstring>
 
-using namespace RegistryCalls;
+using namespace RegistryOpen;
 
 namespace {
 
@@ -176,8 +176,8 @@ BOOL ReadDecoded(CRegistry& reg, const Key& key, const CString& strName, CString
 BOOL CRegistry::ChangeScrambled(HKEY hRoot, CString strSubKey, CString strName, CString strOld,
                                 CString strNew)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::ChangeScrambled, strName, strOld,
-                            strNew);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && ChangeScrambled(key.Get(), strName, strOld, strNew);
 }
 
 // A new text that cannot be stored is refused before the read, which may
@@ -200,8 +200,8 @@ BOOL CRegistry::ChangeScrambled(CString strPath, CString strName, CString strOld
 // Opened for reading only: an absent value cannot be created, so it fails.
 BOOL CRegistry::VerifyScrambled(HKEY hRoot, CString strSubKey, CString strName, CString strText)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::VerifyScrambled,
-                           strName, strText);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && VerifyScrambled(key.Get(), strName, strText);
 }
 
 BOOL CRegistry::VerifyScrambled(HKEY hKey, CString strName, CString strText)
@@ -219,8 +219,9 @@ BOOL CRegistry::VerifyScrambled(CString strPath, CString strName, CString strTex
 BOOL CRegistry::DeleteScrambledIfMatch(HKEY hRoot, CString strSubKey, CString strName,
                                        CString strText)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess,
-                           &CRegistry::DeleteScrambledIfMatch, strName, strText);
+    CRegKey key;
+    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
+           DeleteScrambledIfMatch(key.Get(), strName, strText);
 }
 
 BOOL CRegistry::DeleteScrambledIfMatch(HKEY hKey, CString strName, CString strText)

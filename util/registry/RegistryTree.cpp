@@ -2,9 +2,9 @@
 #include "util/registry/Registry.h"
 
 #include "framework/MbString.h"
-#include "util/registry/RegistryCalls.h"
+#include "util/registry/RegistryOpen.h"
 
-using namespace RegistryCalls;
+using namespace RegistryOpen;
 
 namespace {
 

@@ -2,11 +2,11 @@
 // holds open.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryCalls.h"
+#include "util/registry/RegistryOpen.h"
 
 #include <cstring>
 
-using namespace RegistryCalls;
+using namespace RegistryOpen;
 
 namespace {
 
@@ -47,8 +47,9 @@ template <typename T> BOOL ReadDword(HKEY hKey, const CString& strName, T* pValu
 // A missing key gives 0 and is not created.
 BOOL CRegistry::DeleteValue(HKEY hRoot, CString strSubKey, CString strName)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess, &CRegistry::DeleteValue,
-                           strName);
+    CRegKey key;
+    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
+           DeleteValue(key.Get(), strName);
 }
 
 BOOL CRegistry::DeleteValue(HKEY hKey, CString strName)
@@ -58,7 +59,8 @@ BOOL CRegistry::DeleteValue(HKEY hKey, CString strName)
 
 BOOL CRegistry::SetString(HKEY hRoot, CString strSubKey, CString strName, CString strValue)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetString, strName, strValue);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && SetString(key.Get(), strName, strValue);
 }
 
 // The terminating zero is stored with the text.
@@ -75,8 +77,8 @@ BOOL CRegistry::GetString(HKEY hRoot, CString strSubKey, CString strName, CStrin
     if (!pstrValue)
         return FALSE;
     pstrValue->Empty();
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetString, strName,
-                           pstrValue);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetString(key.Get(), strName, pstrValue);
 }
 
 // The type is not checked: a REG_DWORD 0x41 reads as "A", a REG_MULTI_SZ as its
@@ -123,7 +125,8 @@ BOOL CRegistry::DeleteString(HKEY hKey, CString strName)
 
 BOOL CRegistry::SetInt(HKEY hRoot, CString strSubKey, CString strName, int nValue)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetInt, strName, nValue);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && SetInt(key.Get(), strName, nValue);
 }
 
 BOOL CRegistry::SetInt(HKEY hKey, CString strName, int nValue)
@@ -133,8 +136,8 @@ BOOL CRegistry::SetInt(HKEY hKey, CString strName, int nValue)
 
 BOOL CRegistry::GetInt(HKEY hRoot, CString strSubKey, CString strName, int* pnValue)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetInt, strName,
-                           pnValue);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetInt(key.Get(), strName, pnValue);
 }
 
 BOOL CRegistry::GetInt(HKEY hKey, CString strName, int* pnValue)
@@ -144,7 +147,9 @@ BOOL CRegistry::GetInt(HKEY hKey, CString strName, int* pnValue)
 
 BOOL CRegistry::DeleteInt(HKEY hRoot, CString strSubKey, CString strName)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess, &CRegistry::DeleteInt, strName);
+    CRegKey key;
+    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
+           DeleteInt(key.Get(), strName);
 }
 
 BOOL CRegistry::DeleteInt(HKEY hKey, CString strName)
@@ -154,7 +159,8 @@ BOOL CRegistry::DeleteInt(HKEY hKey, CString strName)
 
 BOOL CRegistry::SetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD dwValue)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetDword, strName, dwValue);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && SetDword(key.Get(), strName, dwValue);
 }
 
 BOOL CRegistry::SetDword(HKEY hKey, CString strName, DWORD dwValue)
@@ -164,8 +170,8 @@ BOOL CRegistry::SetDword(HKEY hKey, CString strName, DWORD dwValue)
 
 BOOL CRegistry::GetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwValue)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetDword, strName,
-                           pdwValue);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetDword(key.Get(), strName, pdwValue);
 }
 
 BOOL CRegistry::GetDword(HKEY hKey, CString strName, DWORD* pdwValue)
@@ -175,8 +181,9 @@ BOOL CRegistry::GetDword(HKEY hKey, CString strName, DWORD* pdwValue)
 
 BOOL CRegistry::DeleteDword(HKEY hRoot, CString strSubKey, CString strName)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kDeleteAccess, &CRegistry::DeleteDword,
-                           strName);
+    CRegKey key;
+    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
+           DeleteDword(key.Get(), strName);
 }
 
 BOOL CRegistry::DeleteDword(HKEY hKey, CString strName)
@@ -186,7 +193,8 @@ BOOL CRegistry::DeleteDword(HKEY hKey, CString strName)
 
 BOOL CRegistry::SetWord(HKEY hRoot, CString strSubKey, CString strName, WORD wValue)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetWord, strName, wValue);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && SetWord(key.Get(), strName, wValue);
 }
 
 BOOL CRegistry::SetWord(HKEY hKey, CString strName, WORD wValue)
@@ -196,8 +204,8 @@ BOOL CRegistry::SetWord(HKEY hKey, CString strName, WORD wValue)
 
 BOOL CRegistry::GetWord(HKEY hRoot, CString strSubKey, CString strName, WORD* pwValue)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetWord, strName,
-                           pwValue);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetWord(key.Get(), strName, pwValue);
 }
 
 // Keeps the low 16 bits; a 1-byte value replaces only the low byte.
@@ -252,7 +260,8 @@ BOOL CRegistry::DeleteLong(HKEY hKey, CString strName)
 BOOL CRegistry::SetBinary(HKEY hRoot, CString strSubKey, CString strName, const BYTE* pData,
                           DWORD cbData)
 {
-    return CallOnCreatedKey(*this, hRoot, strSubKey, &CRegistry::SetBinary, strName, pData, cbData);
+    CRegKey key;
+    return WriteOpen(hRoot, strSubKey, key) && SetBinary(key.Get(), strName, pData, cbData);
 }
 
 BOOL CRegistry::SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD cbData)
@@ -265,8 +274,8 @@ BOOL CRegistry::SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD c
 BOOL CRegistry::GetBinary(HKEY hRoot, CString strSubKey, CString strName, BYTE* pData,
                           DWORD* pcbData)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetBinary, strName,
-                           pData, pcbData);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetBinary(key.Get(), strName, pData, pcbData);
 }
 
 // Data larger than the capacity give 0 and are not copied; *pcbData then
@@ -290,8 +299,8 @@ BOOL CRegistry::DeleteBinary(HKEY hKey, CString strName)
 
 BOOL CRegistry::GetValueType(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwType)
 {
-    return CallOnOpenedKey(*this, hRoot, strSubKey, kReadAccess, &CRegistry::GetValueType, strName,
-                           pdwType);
+    CRegKey key;
+    return ReadOpen(hRoot, strSubKey, key) && GetValueType(key.Get(), strName, pdwType);
 }
 
 // If the call fails, the type is left unchanged.
