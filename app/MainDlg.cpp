@@ -3,7 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/WebPages.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 #include "framework/Gdi.h"
 #include "framework/Shell.h"
 #include "res/resource.h"

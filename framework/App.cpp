@@ -2,7 +2,6 @@
 
 namespace {
 CWinApp* g_pApp = nullptr;
-HINSTANCE g_hResource = nullptr;
 } // namespace
 
 CWinApp::CWinApp()
@@ -10,10 +9,13 @@ CWinApp::CWinApp()
     g_pApp = this;
 }
 
+// A main window the application leaves set would outlive it in the slot.
 CWinApp::~CWinApp()
 {
-    if (g_pApp == this)
+    if (g_pApp == this) {
         g_pApp = nullptr;
+        m_pMainWnd = nullptr;
+    }
 }
 
 // clang-format off
@@ -50,27 +52,12 @@ CWinApp* AfxGetApp()
     return g_pApp;
 }
 
-HINSTANCE AfxGetInstanceHandle()
-{
-    return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr);
-}
-
-HINSTANCE AfxGetResourceHandle()
-{
-    return g_hResource ? g_hResource : AfxGetInstanceHandle();
-}
-
-void AfxSetResourceHandle(HINSTANCE hInstance)
-{
-    g_hResource = hInstance;
-}
-
 int AfxWinMain(HINSTANCE hInstance)
 {
     CWinApp* app = AfxGetApp();
     if (!app)
         return 1;
-    app->m_hInstance = hInstance;
+    AfxSetInstanceHandle(hInstance);
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();

@@ -1,5 +1,6 @@
 #pragma once
 // The application object: exactly one per program, constructed before WinMain.
+#include "framework/Module.h"
 #include "framework/Wnd.h"
 
 class CWinApp : public CCmdTarget {
@@ -13,8 +14,8 @@ public:
     virtual int ExitInstance();
     void OnHelp() {}
 
-    HINSTANCE m_hInstance = nullptr;
-    CWnd* m_pMainWnd = nullptr;
+    // The module's main-window slot under the framework's name.
+    CWnd*& m_pMainWnd = AfxMainWndSlot();
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -25,9 +26,6 @@ protected:
 constexpr UINT ID_HELP = 57670;
 
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE hInstance);
 
 // The framework's entry, called from WinMain.
 int AfxWinMain(HINSTANCE hInstance);

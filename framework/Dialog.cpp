@@ -1,6 +1,6 @@
 #include "framework/Dialog.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 
 #include <cstring>
 
@@ -94,8 +94,8 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd)
 INT_PTR CDialog::DoModal()
 {
     HWND hOwner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    if (!hOwner && AfxGetApp() && AfxGetApp()->m_pMainWnd)
-        hOwner = AfxGetApp()->m_pMainWnd->m_hWnd;
+    if (!hOwner && AfxGetMainWnd())
+        hOwner = AfxGetMainWnd()->m_hWnd;
 
     // Only an owner this call disabled is enabled again afterwards.
     BOOL bEnableOwner = FALSE;

@@ -1,6 +1,6 @@
 #include "framework/Menu.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 
 CMenu::~CMenu()
 {

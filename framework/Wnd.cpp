@@ -1,7 +1,7 @@
 #include "framework/Wnd.h"
 
-#include "framework/App.h"
 #include "framework/Gdi.h"
+#include "framework/Module.h"
 
 #include <map>
 
@@ -242,8 +242,8 @@ CString CWnd::GetWindowText() const
 void CWnd::OnFinalNcDestroy()
 {
     UnsubclassWindow();
-    if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this)
-        app->m_pMainWnd = nullptr;
+    if (AfxGetMainWnd() == this)
+        AfxMainWndSlot() = nullptr;
     Detach();
     m_pfnSuper = nullptr;
 }

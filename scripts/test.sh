@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds both targets and the installers and zip of
 # build/dist/ (the end-to-end tests run the x64 installer), checks the
-# formatting, runs the unit tests under Wine through ctest (code page 932,
-# again with heap checking, then the code-page-dependent ones under 1252), then
+# formatting and the layers of the includes, runs the unit tests under Wine
+# through ctest (code page 932, again with heap checking, then the
+# code-page-dependent ones under 1252), then
 # the end-to-end tests on the real program and a quick pass of the benchmark.
 # One line per step; the full logs stay in build/. Ends with "N passed, N failed".
 set -uo pipefail
@@ -51,6 +52,7 @@ required_step packaging build/dist.log python3 scripts/dist.py
 echo "packaging: build/dist/ made (log: build/dist.log)"
 
 bash scripts/format-check.sh || failed=$((failed + 1))
+python3 scripts/check-includes.py || failed=$((failed + 1))
 
 source scripts/wine-env.sh
 export QF_BUILD=$root/build/win64 QF_ARTIFACTS=$root/build/artifacts

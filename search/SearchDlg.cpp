@@ -1,6 +1,6 @@
 #include "search/SearchDlg.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 #include "res/resource.h"
 #include "search/SearchPosition.h"
 #include "search/SearchRequest.h"

@@ -1,6 +1,6 @@
 #include "tray/TrayIcon.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 #include "framework/MbString.h"
 #include "tray/SubclassTable.h"
 
@@ -66,9 +66,9 @@ DWORD CTrayIcon::BuildRequest(DWORD dwMessage, NOTIFYICONDATAA* pData) const
     pData->uFlags = NIF_MESSAGE | NIF_ICON;
     pData->uCallbackMessage = kCallbackMessage;
     pData->hIcon = m_hNotifyIcon;
-    if (!pData->hIcon && AfxGetApp() && AfxGetApp()->m_pMainWnd)
-        pData->hIcon = reinterpret_cast<HICON>(
-            AfxGetApp()->m_pMainWnd->SendMessage(WM_GETICON, ICON_SMALL, 0));
+    if (!pData->hIcon && AfxGetMainWnd())
+        pData->hIcon =
+            reinterpret_cast<HICON>(AfxGetMainWnd()->SendMessage(WM_GETICON, ICON_SMALL, 0));
 
     const char* pszTip = nullptr;
     if (m_bBusy)

@@ -1,6 +1,6 @@
 #include "util/widgets/LinkLabel.h"
 
-#include "framework/App.h"
+#include "framework/Module.h"
 #include "framework/MbString.h"
 
 #include <algorithm>
