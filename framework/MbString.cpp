@@ -30,7 +30,8 @@ int MbCopyWhole(char* pDest, int nSize, const char* pszSrc)
     int n = 0;
     while (pszSrc && pszSrc[n]) {
         const int nChar = MbCharLength(pszSrc + n);
-        if (n + nChar > nSize - 1)
+        const bool bLoneLead = nChar == 1 && MbIsLeadByte(static_cast<unsigned char>(pszSrc[n]));
+        if (bLoneLead || n + nChar > nSize - 1)
             break;
         n += nChar;
     }
@@ -41,13 +42,10 @@ int MbCopyWhole(char* pDest, int nSize, const char* pszSrc)
 
 void MbUpperInPlace(char* p, int nLength)
 {
-    for (int i = 0; i < nLength; ++i) {
-        unsigned char b = static_cast<unsigned char>(p[i]);
-        if (MbIsLeadByte(b)) {
-            ++i;
-        } else if (b >= 'a' && b <= 'z') {
-            p[i] = static_cast<char>(b - 'a' + 'A');
-        }
+    for (int i = 0, nChar = 0; i < nLength; i += nChar) {
+        nChar = MbCharLength(p + i, nLength - i);
+        if (nChar == 1 && p[i] >= 'a' && p[i] <= 'z')
+            p[i] = static_cast<char>(p[i] - 'a' + 'A');
     }
 }
 
@@ -60,7 +58,7 @@ int MbFind(const char* psz, const char* pszSub)
     for (size_t i = 0; i + nSub <= n;) {
         if (std::memcmp(psz + i, pszSub, nSub) == 0)
             return static_cast<int>(i);
-        i += (MbIsLeadByte(static_cast<unsigned char>(psz[i])) && i + 1 < n) ? 2 : 1;
+        i += static_cast<size_t>(MbCharLength(psz + i, static_cast<int>(n - i)));
     }
     return -1;
 }
@@ -71,8 +69,7 @@ int MbFind(const char* psz, const char* pszSub)
 // locale's. The user's locale may have another one and misread Shift-JIS.
 static int FoldChar(const char* p, int nAvail, char out[4])
 {
-    unsigned char b = static_cast<unsigned char>(p[0]);
-    if (MbIsLeadByte(b) && nAvail >= 2 && p[1] != '\0') {
+    if (nAvail >= 2 && MbCharLength(p) == 2) {
         char mapped[4] = {};
         int n = LCMapStringA(LOCALE_SYSTEM_DEFAULT, LCMAP_UPPERCASE, p, 2, mapped, sizeof(mapped));
         if (n == 2) {
@@ -84,6 +81,7 @@ static int FoldChar(const char* p, int nAvail, char out[4])
         }
         return 2;
     }
+    const unsigned char b = static_cast<unsigned char>(p[0]);
     out[0] = static_cast<char>((b >= 'a' && b <= 'z') ? b - 'a' + 'A' : b);
     return 1;
 }

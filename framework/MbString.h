@@ -20,7 +20,8 @@ bool MbIsKeyPathLeadByte(unsigned char b);
 int MbCharLength(const char* p, int nAvail = -1, bool (*isLead)(unsigned char) = MbIsLeadByte);
 
 // Copies as many whole characters of pszSrc as fit into nSize bytes with a
-// terminating zero; a double-byte character that would not fit is left out.
+// terminating zero; a double-byte character that would not fit, or a lead
+// byte without its trail byte, is left out.
 // The number of bytes copied, the zero not counted.
 int MbCopyWhole(char* pDest, int nSize, const char* pszSrc);
 

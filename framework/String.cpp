@@ -114,19 +114,14 @@ CString& CString::TrimLeft()
 CString& CString::TrimRight()
 {
     // Walk forward so a trail byte that looks like a blank is never mistaken for one.
-    size_t keep = 0, i = 0;
-    while (i < m_str.size()) {
-        unsigned char b = static_cast<unsigned char>(m_str[i]);
-        if (MbIsLeadByte(b) && i + 1 < m_str.size()) {
-            i += 2;
-            keep = i;
-        } else {
-            ++i;
-            if (!IsBlankByte(b))
-                keep = i;
-        }
+    const int nLength = GetLength();
+    int nKeep = 0;
+    for (int i = 0, nChar = 0; i < nLength; i += nChar) {
+        nChar = MbCharLength(&m_str[static_cast<size_t>(i)], nLength - i);
+        if (nChar == 2 || !IsBlankByte(static_cast<unsigned char>(m_str[static_cast<size_t>(i)])))
+            nKeep = i + nChar;
     }
-    m_str.erase(keep);
+    m_str.erase(static_cast<size_t>(nKeep));
     return *this;
 }
 

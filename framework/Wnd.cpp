@@ -227,18 +227,6 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::PostMessageA(m_hWnd, message, wParam, lParam);
 }
 
-CString CWnd::GetWindowText() const
-{
-    CString s;
-    int n = ::GetWindowTextLengthA(m_hWnd);
-    if (n > 0) {
-        char* p = s.GetBuffer(n + 1);
-        int got = ::GetWindowTextA(m_hWnd, p, n + 1);
-        s.ReleaseBuffer(got > 0 ? got : 0);
-    }
-    return s;
-}
-
 void CWnd::OnFinalNcDestroy()
 {
     UnsubclassWindow();

@@ -63,7 +63,6 @@ public:
     HWND SetFocus() const { return ::SetFocus(m_hWnd); }
     void Invalidate(BOOL bErase = TRUE) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     HWND GetDlgItem(int nID) const { return ::GetDlgItem(m_hWnd, nID); }
-    CString GetWindowText() const;
 
 protected:
     DECLARE_MESSAGE_MAP()

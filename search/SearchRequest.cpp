@@ -44,13 +44,11 @@ void EncodeSearchText(const char* text, CString* out, int nMaxLength)
         } else if (b == ' ') {
             piece[n++] = '+';
         } else {
-            n = PutEscape(piece, b);
             // A lead byte right before the terminating zero has no partner:
             // it is escaped alone and the walk ends on the zero.
-            if (MbIsAddressLeadByte(b) && p[1] != '\0') {
-                n += PutEscape(piece + n, p[1]);
-                nBytes = 2;
-            }
+            nBytes = MbCharLength(reinterpret_cast<const char*>(p), -1, MbIsAddressLeadByte);
+            for (int i = 0; i < nBytes; ++i)
+                n += PutEscape(piece + n, p[i]);
         }
         if (nMaxLength >= 0 && out->GetLength() + n > nMaxLength)
             break;

@@ -25,22 +25,6 @@ LPARAM CursorPosParam()
 
 } // namespace
 
-void CopyTip(char* pDest, int nBytes, const char* pszTip)
-{
-    if (nBytes <= 0)
-        return;
-    int n = 0;
-    while (pszTip[n] && n < nBytes - 1) {
-        bool lead = MbIsLeadByte(static_cast<unsigned char>(pszTip[n]));
-        int step = (lead && pszTip[n + 1]) ? 2 : 1;
-        if (n + step > nBytes - 1)
-            break;
-        n += step;
-    }
-    std::memcpy(pDest, pszTip, static_cast<size_t>(n));
-    pDest[n] = '\0';
-}
-
 // clang-format off
 BEGIN_MESSAGE_MAP(CTrayIcon, CStatic)
     ON_WM_DESTROY()
@@ -79,7 +63,7 @@ DWORD CTrayIcon::BuildRequest(DWORD dwMessage, NOTIFYICONDATAA* pData) const
         pszTip = kDefaultTip;
     if (pszTip) {
         pData->uFlags |= NIF_TIP;
-        CopyTip(pData->szTip, kTipBytes, pszTip);
+        MbCopyWhole(pData->szTip, kTipBytes, pszTip);
     }
 
     if (dwMessage == NIM_ADD && m_bInTray)

@@ -31,7 +31,6 @@ public:
 
     BOOL IsBusy() const { return m_bBusy; }
     BOOL IsInTray() const { return m_bInTray; }
-    void SetTip(const char* pszTip) { m_strTip = pszTip; }
 
     // The request and structure NotifyShell would hand to the shell now,
     // without changing any state.
@@ -64,10 +63,6 @@ private:
     int m_nShellCalls = 0;     // requests under way to the shell
     BOOL m_bOwnerBusy = FALSE; // the owner is handling a forwarded event
 };
-
-// Copies a tip of at most nBytes - 1 bytes and a zero, never leaving half of a
-// double-byte character at the end.
-void CopyTip(char* pDest, int nBytes, const char* pszTip);
 
 extern const char kDefaultTip[];
 extern const char kBusyTip[];

@@ -22,15 +22,9 @@ const char* const kProtectedNames[] = {
 int FindLastSeparator(const char* psz)
 {
     int nLast = -1;
-    for (int i = 0; psz[i] != '\0'; ++i) {
-        const unsigned char b = static_cast<unsigned char>(psz[i]);
-        if (MbIsKeyPathLeadByte(b)) {
-            if (psz[i + 1] == '\0')
-                break;
-            ++i; // the trail byte is never a separator
-        } else if (b == '\\') {
+    for (int i = 0; psz[i] != '\0'; i += MbCharLength(psz + i, -1, MbIsKeyPathLeadByte)) {
+        if (psz[i] == '\\') // a trail byte is never a separator: it is stepped over
             nLast = i;
-        }
     }
     return nLast;
 }

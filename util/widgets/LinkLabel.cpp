@@ -72,28 +72,6 @@ const StyleGroup kStyleGroups[] = {
     {kStrikeOutWords, [](LOGFONTA* p) { p->lfStrikeOut = 1; }},
 };
 
-// Copies as many whole characters as fit the face field; a double-byte
-// character that would not fit, or lacks its trail byte, is left out.
-void CopyFaceName(const char* pszFace, LOGFONTA* pLogFont)
-{
-    const int nRoom = LF_FACESIZE - 1;
-    int n = 0;
-    for (const char* p = pszFace; p && *p;) {
-        int nChar = 1;
-        if (MbIsLeadByte(static_cast<unsigned char>(*p))) {
-            if (p[1] == '\0')
-                break;
-            nChar = 2;
-        }
-        if (n + nChar > nRoom)
-            break;
-        for (int i = 0; i < nChar; ++i)
-            pLogFont->lfFaceName[n++] = p[i];
-        p += nChar;
-    }
-    pLogFont->lfFaceName[n] = '\0';
-}
-
 // The font the parent dialog gives its controls; NULL means the system font.
 HFONT ParentFont(HWND hWnd)
 {
@@ -163,7 +141,7 @@ void BuildLinkLogFont(const char* pszFace, int nSize, const char* pszStyle, LOGF
     // Tenths of a point; CreatePointFontIndirect ignores the sign.
     pLogFont->lfHeight = nSize == INT_MIN ? INT_MAX : -nSize;
     pLogFont->lfCharSet = DEFAULT_CHARSET;
-    CopyFaceName(pszFace, pLogFont);
+    MbCopyWhole(pLogFont->lfFaceName, LF_FACESIZE, pszFace);
     ApplyFontStyle(pszStyle, pLogFont);
 }
 

@@ -139,11 +139,11 @@ TEST(Dialog, TemplateDataFillsTheModeBoxAndDataExchangeGoesBothWays)
     dlg.m_strQuery = "beta"; // a list entry begins with it: that entry is shown
     dlg.UpdateData(FALSE);
     EXPECT_EQ(SendMessageA(mode, CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(dlg.m_query.GetWindowText(), CString("Beta two"));
+    EXPECT_EQ(WindowText(dlg.m_query.m_hWnd), "Beta two");
 
     dlg.m_strQuery = "gamma"; // none does: the text is set as it is
     dlg.UpdateData(FALSE);
-    EXPECT_EQ(dlg.m_query.GetWindowText(), CString("gamma"));
+    EXPECT_EQ(WindowText(dlg.m_query.m_hWnd), "gamma");
 
     SendMessageA(mode, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     dlg.UpdateData(TRUE);
@@ -245,6 +245,29 @@ TEST(MbString, SearchAndComparisonRespectCharacterBoundaries)
     EXPECT_FALSE(MbEqualNoCase("Software", "Softwares"));
     EXPECT_TRUE(MbEqualNoCaseN("hkey_users", "HKEY_USERSX", 10));
     EXPECT_FALSE(MbEqualNoCaseN("HKEY_USER", "HKEY_USERS", 10));
+}
+
+TEST(MbString, WholeCharactersAreCopiedOrLeftOut)
+{
+    const std::string x126(126, 'x');
+    const struct {
+        std::string src;
+        int nSize;
+        std::string cp932, cp1252; // what is copied under each code page
+    } cases[] = {
+        // A double-byte character that would end at byte 128 of a tooltip.
+        {x126 + "検索", 128, x126, x126 + "\x8C"},
+        {std::string(300, 'y'), 128, std::string(127, 'y'), std::string(127, 'y')},
+        {"ab検", 4, "ab", "ab\x8C"},
+        {"ab\x81", 8, "ab", "ab\x81"}, // a lead byte without its trail byte
+        {"ab", 1, "", ""},
+    };
+    for (const auto& c : cases) {
+        char buffer[300] = {'?'};
+        const std::string& want = IsCodePage932() ? c.cp932 : c.cp1252;
+        EXPECT_EQ(MbCopyWhole(buffer, c.nSize, c.src.c_str()), static_cast<int>(want.size()));
+        EXPECT_EQ(std::string(buffer), want) << c.src;
+    }
 }
 
 TEST(MbString, TheThreeLeadByteTestsDifferOnlyWhereTheyMeanTo)

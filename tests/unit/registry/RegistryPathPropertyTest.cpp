@@ -46,7 +46,7 @@ std::set<size_t> Boundaries(const std::string& s)
     std::set<size_t> out;
     size_t i = 0;
     for (; i < s.size();
-         i += MbIsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1)
+         i += static_cast<size_t>(MbCharLength(&s[i], static_cast<int>(s.size() - i))))
         out.insert(i);
     out.insert(i);
     return out;

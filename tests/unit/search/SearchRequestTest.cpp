@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Random.h"
-#include "app/WebPages.h"
+#include "framework/MbString.h"
 #include "search/SearchRequest.h"
 
 #include <cstring>
@@ -26,9 +26,7 @@ const char* const kSuffix[] = {"&hc=0&hs=0", "&s=o", "&s=e"};
 // The encoder's own characters: a pair lead takes the next byte with it.
 size_t CharLength(const std::string& s, size_t i)
 {
-    const unsigned char b = static_cast<unsigned char>(s[i]);
-    const bool bLead = (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
-    return bLead && i + 1 < s.size() ? 2 : 1;
+    return static_cast<size_t>(MbCharLength(s.c_str() + i, -1, MbIsAddressLeadByte));
 }
 
 const char kAddressBytes[] =
