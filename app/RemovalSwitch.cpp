@@ -2,6 +2,7 @@
 
 #include "framework/MbString.h"
 #include "framework/String.h"
+#include "res/resource.h"
 #include "search/Settings.h"
 #include "util/registry/Registry.h"
 
@@ -11,7 +12,6 @@
 #include <vector>
 
 namespace {
-constexpr char kMainWindowTitle[] = "__@Qf@__";
 constexpr int kCloseAttempts = 2;
 constexpr DWORD kClosePauseMs = 1000;
 constexpr DWORD kPollMs = 50;
@@ -51,7 +51,7 @@ bool AskRunningCopiesToClose()
 {
     std::vector<HWND> copies;
     HWND hWnd = nullptr;
-    while ((hWnd = FindWindowExA(nullptr, hWnd, nullptr, kMainWindowTitle)) != nullptr)
+    while ((hWnd = FindWindowExA(nullptr, hWnd, nullptr, QF_MAIN_TITLE)) != nullptr)
         copies.push_back(hWnd);
     for (HWND hCopy : copies)
         PostMessageA(hCopy, WM_COMMAND, IDOK, 0);
@@ -90,7 +90,7 @@ void RunRemoval()
             break;
         const DWORD dwStart = GetTickCount();
         while (GetTickCount() - dwStart < kClosePauseMs &&
-               FindWindowA(nullptr, kMainWindowTitle) != nullptr)
+               FindWindowA(nullptr, QF_MAIN_TITLE) != nullptr)
             Sleep(kPollMs);
     }
     CRegistry reg(kVendorKeyPath);

@@ -25,3 +25,7 @@
 #define IDM_ABOUTBOX 0x0010
 
 #define IDC_STATIC_ANY -1
+
+// The hidden main window's title: how other copies and the installer find a
+// running copy, so it never changes.
+#define QF_MAIN_TITLE "__@Qf@__"

@@ -12,6 +12,9 @@ public:
     explicit CSearchDlg(CWnd* pParent = nullptr);
     ~CSearchDlg() override;
 
+protected:
+    DECLARE_MESSAGE_MAP()
+
     HICON m_hSmallIcon = nullptr; // shared image, never freed
     std::vector<CString> m_history;
     CComboBox m_comboQuery;
@@ -21,9 +24,6 @@ public:
     void LoadHistory(CRegistry& reg);
     void SaveHistory();
     void CalcInitialRect(RECT* pRect);
-
-protected:
-    DECLARE_MESSAGE_MAP()
 
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

@@ -5,6 +5,7 @@
 #include "app/AboutDlg.h"
 #include "app/WebPages.h"
 #include "res/resource.h"
+#include "version.h"
 
 #include <string>
 #include <vector>
@@ -51,7 +52,7 @@ TEST(AboutDlg, TemplateTextsAndControls)
     ASSERT_EQ(v.size(), 7u);
     EXPECT_TRUE(GetWindowLongPtrA(v[0], GWL_STYLE) & SS_ICON);
     EXPECT_TRUE(SendMessageA(v[0], STM_GETICON, 0, 0));
-    EXPECT_EQ(WindowText(v[1]), "Qf検索ヘルパー Version 1.0");
+    EXPECT_EQ(WindowText(v[1]), std::string("Qf検索ヘルパー Version ") + QF_VERSION_SHORT);
     EXPECT_EQ(WindowText(v[2]), "Copyright (C) 2026 VORNELIX");
     EXPECT_EQ(GetDlgCtrlID(v[3]), IDOK);
     EXPECT_EQ(WindowText(v[3]), "OK");

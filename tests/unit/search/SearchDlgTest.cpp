@@ -104,6 +104,14 @@ std::string Address(const char* tail)
     return std::string(kSearchService) + tail;
 }
 
+// What the window keeps to itself, for the tests to look at.
+class CSearchDlgProbe : public CSearchDlg {
+public:
+    using CSearchDlg::m_history;
+    using CSearchDlg::m_hSmallIcon;
+    using CSearchDlg::m_nMode;
+};
+
 class SearchDlgTest : public testing::Test {
 protected:
     // Keep whatever settings this user had and give them back at the end.
@@ -126,9 +134,9 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
     }
 
-    CSearchDlg& Create()
+    CSearchDlgProbe& Create()
     {
-        m_dlg = std::make_unique<CSearchDlg>();
+        m_dlg = std::make_unique<CSearchDlgProbe>();
         EXPECT_TRUE(m_dlg->Create(IDD_SEARCH, nullptr));
         return *m_dlg;
     }
@@ -171,7 +179,7 @@ protected:
     }
 
     CRecordedPages m_launched;
-    std::unique_ptr<CSearchDlg> m_dlg;
+    std::unique_ptr<CSearchDlgProbe> m_dlg;
     static bool s_bSaved;
 };
 
@@ -181,7 +189,7 @@ bool SearchDlgTest::s_bSaved = false;
 
 TEST_F(SearchDlgTest, FirstStartWithEmptyRegistry)
 {
-    CSearchDlg& dlg = Create();
+    CSearchDlgProbe& dlg = Create();
     EXPECT_FALSE(dlg.IsWindowVisible());
     POINT pt = Corner();
     EXPECT_EQ(pt.x, 40);
@@ -228,7 +236,7 @@ TEST_F(SearchDlgTest, StoredModeIsSelectedAndOutOfRangeModeSearchesWithTheFirstT
 
 TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
 {
-    CSearchDlg& dlg = Create();
+    CSearchDlgProbe& dlg = Create();
     dlg.ShowWindow(SW_SHOW);
     PickMode(1);
     Search("検索 1+1");
@@ -308,7 +316,7 @@ TEST_F(SearchDlgTest, SeventeenSearchesKeepSixteenNewestFirst)
 
 TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
 {
-    CSearchDlg& dlg = Create();
+    CSearchDlgProbe& dlg = Create();
     dlg.ShowWindow(SW_SHOW);
     const std::string text = "検索テスト abc";
     SetClipboardText(text);
@@ -412,7 +420,7 @@ TEST_F(SearchDlgTest, StoredPositionIsPulledIntoTheWorkArea)
 
 TEST_F(SearchDlgTest, MovesAreStoredOnlyWhileVisible)
 {
-    CSearchDlg& dlg = Create();
+    CSearchDlgProbe& dlg = Create();
     dlg.SetWindowPos(nullptr, 200, 210, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     DWORD x = 0, y = 0;
     EXPECT_FALSE(StoredDword("WinPos\\Search", "posX", &x));
@@ -448,7 +456,7 @@ TEST_F(SearchDlgTest, MovesAreStoredOnlyWhileVisible)
 TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
 {
     PutText("text00", "kept");
-    CSearchDlg& dlg = Create();
+    CSearchDlgProbe& dlg = Create();
     for (UINT msg : {0u, 1u, 2u}) {
         dlg.ShowWindow(SW_SHOW);
         SetWindowTextA(Query(), "typed");
