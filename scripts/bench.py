@@ -290,6 +290,16 @@ def print_ratios(times, rounds):
     return ", ".join(ratios)
 
 
+def program_sizes():
+    """The release program (i686) and the tested one (x86_64), in KiB."""
+    out = []
+    for arch in ("win32", "win64"):
+        exe = Path(__file__).resolve().parents[1] / "build" / arch / "Quillfind.exe"
+        out.append(f"{arch} {exe.stat().st_size / 1024:.0f} KiB" if exe.exists()
+                   else f"{arch} not built")
+    return ", ".join(out)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--short", action="store_true", help="a quick pass for the test run")
@@ -300,6 +310,8 @@ def main():
     searches = args.searches or (30 if args.short else 300)
     leak_searches = 20 if args.short else 100
 
+    sizes = program_sizes()
+    print(f"Program size: {sizes}")
     harness.kill_all_copies()
     reg_delete_tree(SETTINGS_KEY)
     harness.register_catcher()
@@ -362,7 +374,8 @@ def main():
                 and leak["private"] >= n * 65536)
         leaky.stop()
         print(f"\nQuillfind flat: {'yes' if flat else 'NO'}; leak detected: {'yes' if seen else 'NO'}")
-        print(f"bench: completed: median ratios {ratios}; flat {'yes' if flat else 'NO'}")
+        print(f"bench: completed: median ratios {ratios}; flat {'yes' if flat else 'NO'}; "
+              f"size {sizes}")
         return 0 if args.short or (flat and seen) else 1
     finally:
         harness.kill_all_copies()

@@ -9,11 +9,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/setup.sh
-if [ ! -f build/win64/CMakeCache.txt ]; then
-  cmake -S . -B build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DQF_BUILD_TESTS=ON >/dev/null
-fi
-cmake --build build/win64 -j 2 --target Quillfind qftool catcher minimal >/dev/null
+bash scripts/build.sh >build/bench-build.log 2>&1 || { tail -n 20 build/bench-build.log; exit 1; }
 
 source scripts/wine-env.sh
 trap 'qf_env_down' EXIT
