@@ -1,12 +1,19 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/Hotkey.h"
 #include "app/WebPages.h"
 
 #include "framework/Module.h"
 #include "framework/Gdi.h"
 #include "framework/Shell.h"
 #include "res/resource.h"
+#include "search/Settings.h"
+#include "util/registry/Registry.h"
+
+namespace {
+const int kHotkeyId = 1;
+} // namespace
 
 // clang-format off
 BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
@@ -20,6 +27,7 @@ BEGIN_MESSAGE_MAP(CHelperMainDlg, CDialog)
     ON_COMMAND(ID_APP_ABOUT_TRAY, OnAbout)
     ON_COMMAND(ID_APP_EXIT_TRAY, OnExit)
     ON_WM_LBUTTONDBLCLK()
+    ON_WM_HOTKEY()
 END_MESSAGE_MAP()
 // clang-format on
 
@@ -43,6 +51,10 @@ BOOL CHelperMainDlg::OnInitDialog()
     m_trayIcon.Create(this, IDR_TRAYMENU, nullptr, TRUE, 0);
     m_trayIcon.SetIcon(m_hTrayIcon);
     m_trayIcon.ShowIcon(TRUE);
+    // A combination that is taken leaves the program without one, as its
+    // other platform failures do.
+    CRegistry reg(kProgramKeyPath);
+    m_bHotkey = RegisterStoredHotkey(reg, m_hWnd, kHotkeyId);
 
     // Hidden until asked for; the program runs on without it if it fails.
     m_wndSearch.Create(IDD_SEARCH, this);
@@ -68,6 +80,9 @@ BOOL CHelperMainDlg::DestroyWindow()
         m_wndSearch.ShowWindow(SW_HIDE);
         m_wndSearch.DestroyWindow();
     }
+    if (m_bHotkey)
+        UnregisterHotKey(m_hWnd, kHotkeyId);
+    m_bHotkey = false;
     m_trayIcon.ShowIcon(FALSE);
     m_trayIcon.Remove();
     return CDialog::DestroyWindow();
@@ -143,4 +158,11 @@ void CHelperMainDlg::OnLButtonDblClk(UINT, POINT)
 {
     PostMessage(WM_COMMAND, ID_SEARCH, 0);
     Default();
+}
+
+// Exactly what a double-click on the icon does, the icon's busy state included:
+// while the version box is open, nothing.
+void CHelperMainDlg::OnHotKey(UINT, UINT, UINT)
+{
+    m_trayIcon.SendMessage(CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
 }

@@ -25,6 +25,7 @@ protected:
     void OnAbout();
     void OnExit();
     void OnLButtonDblClk(UINT nFlags, POINT point);
+    void OnHotKey(UINT nHotKeyId, UINT nModifiers, UINT nKey);
 
 private:
     void AddAboutToSystemMenu();
@@ -34,4 +35,5 @@ private:
     CTrayIcon m_trayIcon;
     HICON m_hTrayIcon = nullptr; // shared image: never destroyed
     HICON m_hIcon = nullptr;     // resource icon: lives with the module
+    bool m_bHotkey = false;      // the stored combination is registered
 };

@@ -69,6 +69,11 @@ template <auto F> LRESULT MouseMessage(CCmdTarget* p, WPARAM w, LPARAM l)
     (Self<F>(p)->*F)(static_cast<UINT>(w), pt);
     return 0;
 }
+template <auto F> LRESULT HotKey(CCmdTarget* p, WPARAM w, LPARAM l)
+{
+    (Self<F>(p)->*F)(static_cast<UINT>(w), LOWORD(l), HIWORD(l));
+    return 0;
+}
 template <auto F> LRESULT Move(CCmdTarget* p, WPARAM, LPARAM l)
 {
     (Self<F>(p)->*F)(static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)));
@@ -122,6 +127,7 @@ protected:                                                      \
 #define ON_WM_ENDSESSION() {WM_ENDSESSION, 0, 0, nullptr, &afx::EndSession<&ThisClass::OnEndSession>},
 #define ON_WM_LBUTTONDBLCLK() \
     {WM_LBUTTONDBLCLK, 0, 0, nullptr, &afx::MouseMessage<&ThisClass::OnLButtonDblClk>},
+#define ON_WM_HOTKEY() {WM_HOTKEY, 0, 0, nullptr, &afx::HotKey<&ThisClass::OnHotKey>},
 #define ON_WM_MOVE() {WM_MOVE, 0, 0, nullptr, &afx::Move<&ThisClass::OnMove>},
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, nullptr, &afx::Void<&ThisClass::OnDestroy>},
 #define ON_WM_SETCURSOR() {WM_SETCURSOR, 0, 0, nullptr, &afx::SetCursor<&ThisClass::OnSetCursor>},

@@ -9,6 +9,7 @@ inline constexpr char kProgramKeyPath[] = "HKEY_CURRENT_USER\\Software\\VORNELIX
 
 // Relative to the program's key.
 inline constexpr char kModeValue[] = "mode";
+inline constexpr char kHotkeyValue[] = "hotkey";
 inline constexpr char kHistoryKey[] = "text";
 inline constexpr char kHistoryValueFormat[] = "text%02X";
 inline constexpr char kPositionKey[] = "WinPos\\Search";

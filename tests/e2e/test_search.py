@@ -6,7 +6,8 @@ from harness import (ID_MODE, ID_QUERY, ID_SEARCH, IDOK, MAIN_TITLE, MENU_EXIT, 
                      MENU_PORTAL, MENU_SEARCH, SC_MINIMIZE, SEARCH_TITLE, SETTINGS_KEY, WM_COMMAND,
                      WM_SYSCOMMAND, caught_addresses, check, choose_menu, click_at, click_control,
                      clipboard_text, ctrl_rect, double_click_icon, drag, facts, hexs, key, post,
-                     qftool, reg_dword, reg_get, reg_list, reg_set, reg_values, screenshot,
+                     qftool, reg_delete_tree, reg_dword, reg_get, reg_list, reg_set, reg_values,
+                     screenshot,
                      search_state, side_by_side_monitors, sjis, start, tooltip, tray_geometry,
                      tray_window, type_text, wait_until, window, xdo)
 
@@ -195,6 +196,33 @@ def test_first_start_double_click_and_search():
     xdo("mousemove", 700, 500)
     after = screenshot("search-window-after-search", "400x140+0+0")
     check(before.exists() and after.exists(), "screenshots missing")
+    check(p.running(), "the program ended")
+
+
+@program
+def test_hotkey_brings_up_the_search_window_only_when_set():
+    """Wine hands a registered hotkey only to a focused Wine window: the keys go
+    to the tray's window, which is Wine's own, not the program's."""
+    def press_hotkey():
+        xdo("windowfocus", "--sync", tray_window())
+        xdo("key", "--clearmodifiers", "ctrl+alt+q")
+
+    reg_set(SETTINGS_KEY, "hotkey", 4, (0x0351).to_bytes(4, "little"))
+    clipboard_text("ホットキー")
+    p = launch()
+    press_hotkey()
+    wait_until(visible_search, 10, what="the search window")
+    wait_query("ホットキー")
+    check_query_selected("ホットキー")
+    check(window(SEARCH_TITLE)["foreground"], "the search window must come to the front")
+    exit_program(p)
+
+    # Without the setting the same keys do nothing.
+    reg_delete_tree(SETTINGS_KEY)
+    p = launch()
+    press_hotkey()
+    time.sleep(2)  # as long as the window took to come above, and more
+    check(not visible_search(), "the keys brought the window up without the setting")
     check(p.running(), "the program ended")
 
 

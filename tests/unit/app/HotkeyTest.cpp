@@ -1,0 +1,46 @@
+// The stored hotkey value and what is registered for it, seen from another
+// window trying to take the same combination.
+#include "registry/RegistryTestKey.h"
+
+#include "app/Hotkey.h"
+
+#include <optional>
+
+TEST_F(RegistryTest, StoredHotkeyValuesAndWhatIsRegistered)
+{
+    HWND hOwn = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    HWND hOther = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    const struct {
+        const char* pszWhat;
+        std::optional<DWORD> stored;
+        UINT fsModifiers, uKey; // 0: nothing registered
+    } cases[] = {
+        {"absent", std::nullopt, 0, 0},
+        {"0", 0, 0, 0},
+        {"Ctrl+Alt+Q", 0x0351, MOD_CONTROL | MOD_ALT, 'Q'},
+        {"Shift+Win+F1", 0x0C70, MOD_SHIFT | MOD_WIN, VK_F1},
+        {"no modifier", 0x0051, 0, 0},
+        {"unknown modifier bit", 0x1351, 0, 0},
+        {"a modifier key", 0x0311, 0, 0},
+        {"the left Windows key", 0x035B, 0, 0},
+        {"bits above the second byte", 0x10351, 0, 0},
+        {"no key", 0x0300, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        RegDeleteValueA(m_hTest, "hotkey");
+        if (c.stored)
+            RawSetDword("", "hotkey", *c.stored);
+        CRegistry reg(m_strPath);
+        EXPECT_EQ(RegisterStoredHotkey(reg, hOwn, 1), c.uKey != 0);
+        if (c.uKey) {
+            EXPECT_FALSE(RegisterHotKey(hOther, 2, c.fsModifiers, c.uKey)) << "not registered";
+            UnregisterHotKey(hOwn, 1);
+        }
+        UINT fsModifiers = 0, uKey = 0;
+        if (DecodeHotkey(c.stored.value_or(0), &fsModifiers, &uKey))
+            EXPECT_EQ(fsModifiers, c.fsModifiers | MOD_NOREPEAT);
+    }
+    DestroyWindow(hOther);
+    DestroyWindow(hOwn);
+}
