@@ -179,27 +179,26 @@ def release_files_agree():
     sums = dict(line.split("  ")[::-1] for line in (DIST / "SHA256SUMS").read_text().splitlines())
     files = {p.name: hashlib.sha256(p.read_bytes()).hexdigest() for p in DIST.glob("Quillfind*")}
     check(len(files) == 4 and sums == files, f"SHA256SUMS {sums}, files {files}")
-    manifests = {m["ManifestType"]: m for m in
-                 (yaml.safe_load(p.read_text(encoding="utf-8")) for p in DIST.glob("winget/*"))}
-    check(sorted(manifests) == ["defaultLocale", "installer", "version"], f"{list(manifests)}")
-    check({(m["PackageIdentifier"], m["PackageVersion"]) for m in manifests.values()}
-          == {("Vornelix.Quillfind", VERSION)}, "the manifests name different packages")
-    inst, locale = manifests["installer"], manifests["defaultLocale"]
-    check(manifests["version"]["DefaultLocale"] == locale["PackageLocale"], "the default locale")
-    check((inst["InstallerType"], inst["Scope"], inst["InstallerSwitches"]["Silent"],
-           inst["UpgradeBehavior"]) == ("nullsoft", "user", "/S", "install"), f"installer: {inst}")
-    check({i["Architecture"]: (i["InstallerSha256"].lower(), i["InstallerUrl"].rsplit("/", 1)[1])
-           for i in inst["Installers"]} == {arch: (files[name], name) for arch, name in
-                                            (("x64", SETUP.name), ("x86", SETUP.name.replace("x64", "x86")))},
-          f"the installers: {inst['Installers']}")
+    version, inst, locale = (yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
+                                            .read_text(encoding="utf-8"))
+                             for kind in ("", ".installer", ".locale.ja-JP"))
     entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
              if v[0] == 1}
-    check(inst["AppsAndFeaturesEntries"] == [{
-        "DisplayName": entry["DisplayName"], "Publisher": entry["Publisher"],
-        "DisplayVersion": entry["DisplayVersion"], "ProductCode": UNINST_KEY[len(UNINST_LIST) + 1:]}],
-        f"the entry {entry}, in the manifest {inst['AppsAndFeaturesEntries']}")
-    check((locale["PackageName"], locale["Publisher"], locale["PackageUrl"])
-          == (entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"]), f"locale: {locale}")
+    facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
+             {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
+             inst["InstallerType"], inst["Scope"], inst["InstallerSwitches"]["Silent"],
+             inst["UpgradeBehavior"], inst["AppsAndFeaturesEntries"],
+             {i["Architecture"]: (i["InstallerSha256"].lower(), i["InstallerUrl"].rsplit("/")[-1])
+              for i in inst["Installers"]},
+             (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"])]
+    setups = {arch: SETUP.name.replace("x64", arch) for arch in ("x64", "x86")}
+    check(facts == [{"Vornelix.Quillfind"}, {VERSION}, "ja-JP", "nullsoft", "user", "/S", "install",
+                    [{"DisplayName": entry["DisplayName"], "Publisher": entry["Publisher"],
+                      "DisplayVersion": entry["DisplayVersion"],
+                      "ProductCode": UNINST_KEY[len(UNINST_LIST) + 1:]}],
+                    {arch: (files[name], name) for arch, name in setups.items()},
+                    ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"])],
+          f"the winget manifests say {facts}; the entry {entry}")
 
 
 def search_once():
@@ -337,10 +336,9 @@ def running(*tool_args, ready):
 
 def program_held():
     """The installed program held open, as a virus scanner or a hung copy may."""
-    lock = PREFIX / "drive_c" / "held.txt"
-    lock.unlink(missing_ok=True)
+    (PREFIX / "drive_c" / "held.txt").unlink(missing_ok=True)
     return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt",
-                   ready=lambda: lock.exists())
+                   ready=(PREFIX / "drive_c" / "held.txt").exists)
 
 
 def copy_that_will_not_close():
@@ -348,70 +346,54 @@ def copy_that_will_not_close():
     return running("stand-in", r"C:\stand-in.txt", 60, ready=lambda: window(MAIN_TITLE))
 
 
-def install(*args):
+def startup_shortcut_removed():
+    SHORTCUTS[1].unlink()
+    return contextlib.nullcontext()
+
+
+def install_and_use(*args):
+    """An install whose program has kept settings."""
     check(wine(SETUP, "/S", *args) == 0, f"installing with {args} failed")
-
-
-def install_older():
-    """An installed program that is not this release's, as an upgrade meets it."""
-    install()
-    with open(INSTDIR / "Quillfind.exe", "ab") as f:
-        f.write(b"old")
-    reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
-
-
-def install_and_use():
-    """An installed program that has kept settings."""
-    install()
     reg_set(SETTINGS_KEY + r"\text", "text00", 1, b"quill\0")
 
 
-def install_without_autostart():
-    install()
-    SHORTCUTS[1].unlink()
-
-
-def without_autostart(state):
-    return state[0], {e for e in state[1] if not e[1].endswith(f"StartUp/{PRODUCT}.lnk")}
-
-
-# What goes wrong, or what a switch asks for: what is there first, what runs
-# meanwhile, the command, its exit code and what HKCU and the profile then hold
-# (all of HKCU at once when the command returns).
+# What goes wrong, or what a switch asks for, over an earlier install that has
+# kept settings: what happens meanwhile, the installer's arguments (None: the
+# quiet uninstall), the exit code, and what HKCU and the profile then hold (all
+# of HKCU at once when the command returns).
 CASES = [
-    ("an upgrade while the program is held", install_older, program_held,
-     lambda: wine(SETUP, "/S"), 2, "as before"),
-    ("an uninstall while the program is held", install_and_use, program_held, quiet_uninstall, 2,
-     "as before"),
-    ("an uninstall while a copy will not close", install_and_use, copy_that_will_not_close,
-     quiet_uninstall, 2, "as before"),
-    ("a quiet uninstall", install_and_use, None, quiet_uninstall, 0, "clean"),
-    ("an install with /NOAUTOSTART", None, None, lambda: wine(SETUP, "/S", "/NOAUTOSTART"), 0,
-     "installed, no autostart"),
-    ("an upgrade after the user removed the Start-up shortcut", install_without_autostart, None,
-     lambda: wine(SETUP, "/S"), 0, "installed, no autostart"),
-    ("an install into another folder", install, None,
-     lambda: wine(SETUP, "/S", f"/D={windows_path(OTHER_DIR)}"), 0, "installed elsewhere"),
+    ("an upgrade while the program is held", program_held, [], 2, "as before"),
+    ("an uninstall while the program is held", program_held, None, 2, "as before"),
+    ("an uninstall while a copy will not close", copy_that_will_not_close, None, 2, "as before"),
+    ("a quiet uninstall", None, None, 0, "clean"),
+    ("an upgrade with /NOAUTOSTART", None, ["/NOAUTOSTART"], 0, "no autostart"),
+    ("an upgrade after the Start-up shortcut was removed", startup_shortcut_removed, [], 0,
+     "no autostart"),
+    ("an upgrade into another folder", None, [f"/D={windows_path(OTHER_DIR)}"], 0, "elsewhere"),
 ]
 
 
-def test_failures_change_nothing_and_switches_are_kept():
+def test_failures_change_nothing_and_choices_are_kept():
     remove_leftovers()
     try:
-        clean = snapshot()
-        install()
-        installed = snapshot()
+        states = {"clean": snapshot()}
+        install_and_use()
+        registry, files = snapshot()
+        states["no autostart"] = registry, {f for f in files
+                                            if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
         remove_leftovers()
-        install(f"/D={windows_path(OTHER_DIR)}")
-        states = {"clean": clean, "installed, no autostart": without_autostart(installed),
-                  "installed elsewhere": snapshot()}
-        for name, prepare, meanwhile, command, code, expected in CASES:
+        install_and_use(f"/D={windows_path(OTHER_DIR)}")
+        states["elsewhere"] = snapshot()
+        for name, meanwhile, args, code, expected in CASES:
             remove_leftovers()
-            if prepare:
-                prepare()
+            install_and_use()
+            # Not this release's program, as an upgrade meets it.
+            with open(INSTDIR / "Quillfind.exe", "ab") as f:
+                f.write(b"old")
+            reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
             states["as before"] = snapshot()
-            with meanwhile() if meanwhile else contextlib.nullcontext():
-                rc = command()
+            with (meanwhile or contextlib.nullcontext)():
+                rc = quiet_uninstall() if args is None else wine(SETUP, "/S", *args)
                 check(rc == code, f"{name}: exit code {rc}, not {code}")
                 check_as_before(states[expected], f"{name}: not {expected}")
     finally:
@@ -424,21 +406,20 @@ def test_signed_release():
     remove_leftovers()
     work = Path(tempfile.mkdtemp(prefix="signing-", dir=PREFIX.parent))
     try:
-        cert, pfx = work / "cert.pem", work / "cert.pfx"
-        for command in (["req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                         "/CN=Quillfind test", "-keyout", work / "key.pem", "-out", cert],
-                        ["pkcs12", "-export", "-inkey", work / "key.pem", "-in", cert, "-out", pfx,
-                         "-passout", "pass:test"]):
-            subprocess.run(["openssl", *map(str, command)], check=True, capture_output=True)
-        subprocess.run([sys.executable, str(ROOT / "scripts" / "dist.py"), "--build",
-                        str(BUILD.parent), "--out", str(work / "dist")], check=True,
-                       capture_output=True, env=dict(os.environ, QF_SIGN_PFX=str(pfx),
-                                                     QF_SIGN_PASSWORD="test"))
-        setup = work / "dist" / SETUP.name
-        check(wine(setup, "/S") == 0, "the signed installer failed")
-        for signed in (setup, INSTDIR / "Quillfind.exe", INSTDIR / "uninstall.exe"):
-            r = subprocess.run(["osslsigncode", "verify", "-CAfile", str(cert), "-in", str(signed)],
-                               capture_output=True, text=True)
+        for command in (f"req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=test "
+                        f"-keyout {work}/key.pem -out {work}/cert.pem",
+                        f"pkcs12 -export -inkey {work}/key.pem -in {work}/cert.pem "
+                        f"-out {work}/cert.pfx -passout pass:test"):
+            subprocess.run(["openssl", *command.split()], check=True, capture_output=True)
+        subprocess.run([sys.executable, ROOT / "scripts" / "dist.py", "--build", BUILD.parent,
+                        "--out", work / "dist"],
+                       check=True, capture_output=True, env=dict(
+                           os.environ, QF_SIGN_PFX=f"{work}/cert.pfx", QF_SIGN_PASSWORD="test"))
+        check(wine(work / "dist" / SETUP.name, "/S") == 0, "the signed installer failed")
+        for signed in (work / "dist" / SETUP.name, INSTDIR / "Quillfind.exe",
+                       INSTDIR / "uninstall.exe"):
+            r = subprocess.run(["osslsigncode", "verify", "-CAfile", work / "cert.pem", "-in",
+                                signed], capture_output=True, text=True)
             check(r.returncode == 0 and "Signature verification: ok" in r.stdout,
                   f"{signed.name}: {r.stdout[-600:]}{r.stderr[-300:]}")
     finally:

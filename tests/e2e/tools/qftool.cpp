@@ -355,23 +355,6 @@ int StandIn(const char* countFile, int seconds)
     return 0;
 }
 
-// A control anywhere below a window: a page's own controls sit in a dialog
-// inside the wizard's.
-HWND FindDescendant(HWND parent, int id)
-{
-    std::pair<int, HWND> find(id, GetDlgItem(parent, id));
-    if (!find.second)
-        EnumChildWindows(
-            parent,
-            [](HWND h, LPARAM p) -> BOOL {
-                auto* f = reinterpret_cast<std::pair<int, HWND>*>(p);
-                f->second = GetDlgCtrlID(h) == f->first ? h : nullptr;
-                return !f->second;
-            },
-            reinterpret_cast<LPARAM>(&find));
-    return find.second;
-}
-
 // A wizard, whose title changes from page to page: the first visible top-level
 // window whose title starts with the given text, and one of its controls.
 int Wizard(const std::string& prefix, int id)
@@ -386,7 +369,9 @@ int Wizard(const std::string& prefix, int id)
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&find));
-    HWND c = find.second ? FindDescendant(find.second, id) : nullptr;
+    HWND c = find.second ? GetDlgItem(find.second, id) : nullptr;
+    if (find.second && !c) // a page's own controls sit in the page's dialog
+        c = GetDlgItem(FindWindowExA(find.second, nullptr, "#32770", nullptr), id);
     RECT w = {}, r = {};
     if (!c || !GetWindowRect(find.second, &w) || !GetWindowRect(c, &r)) {
         std::puts("none");
