@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds both targets: build/win32 (i686, the release program) and build/win64
-# (x86_64, with the unit tests and test tools).
+# Builds both targets: build/win32 (i686) and build/win64 (x86_64, with the
+# unit tests and test tools). QF_BUILD_DIR builds elsewhere than build/;
+# QF_BUILD_TESTS=OFF builds the programs alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
+out=${QF_BUILD_DIR:-build}
 
 # Configures a build folder. The toolchain file is given on the first run only:
 # CMake reads it then, and on later runs warns that it was not used.
@@ -15,10 +17,10 @@ configure() {
   cmake -S . -B "$dir" "${first[@]}" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 }
 
-configure build/win64 cmake/mingw-x86_64.cmake -DQF_BUILD_TESTS=ON
-cmake --build build/win64 -j "$jobs"
+configure "$out/win64" cmake/mingw-x86_64.cmake -DQF_BUILD_TESTS="${QF_BUILD_TESTS:-ON}"
+cmake --build "$out/win64" -j "$jobs"
 
 if [ "${QF_SKIP_WIN32:-0}" != 1 ]; then
-  configure build/win32 cmake/mingw-i686.cmake -DQF_BUILD_TESTS=OFF
-  cmake --build build/win32 -j "$jobs"
+  configure "$out/win32" cmake/mingw-i686.cmake -DQF_BUILD_TESTS=OFF
+  cmake --build "$out/win32" -j "$jobs"
 fi

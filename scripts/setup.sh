@@ -12,6 +12,7 @@ PACKAGES=(
   wine wine64 xvfb xserver-xephyr xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic fonts-wine
   cmake make googletest python3 nsis clang-format
+  osslsigncode openssl python3-yaml
 )
 
 mkdir -p build

@@ -3,8 +3,9 @@
 # build/dist/ (the end-to-end tests run the x64 installer), checks the
 # formatting and the layers of the includes, runs the unit tests under Wine
 # through ctest (code page 932, again with heap checking, then the
-# code-page-dependent ones under 1252), then
-# the end-to-end tests on the real program and a quick pass of the benchmark.
+# code-page-dependent ones under 1252), then the end-to-end tests on the real
+# program, a second build that must give the same release, and a quick pass of
+# the benchmark.
 # One line per step; the full logs stay in build/. Ends with "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -123,6 +124,16 @@ echo "e2e: ${p:-0} passed, ${f:-0} failed (log: build/e2e.log)"
 grep -E '^FAIL ' build/e2e.log | sed 's/^/  /'
 tally build/e2e.log "$p" "$f"
 qf_env_down
+
+# Two builds of the same commit give the same bytes: the release is built and
+# packaged again in another folder and compared with build/dist/ (one check).
+if bash scripts/reproducible.sh >build/reproducible.log 2>&1; then
+  echo "$(tail -n 1 build/reproducible.log) (log: build/reproducible.log)"
+  passed=$((passed + 1))
+else
+  show_tail build/reproducible.log # its last line says what differs
+  failed=$((failed + 1))
+fi
 
 # The benchmark's quick pass, so it keeps working: it prints its figures and
 # counts as one check when it runs to its end; no timing is asserted.

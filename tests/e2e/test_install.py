@@ -1,34 +1,50 @@
-"""The release as a user meets it: the per-user installer, installing over a
-running copy, the uninstaller, and the installer's pages. The x64 installer
-runs here; the x86 one installs the i686 program and cannot run on this kernel."""
+"""The release as a user and an administrator meet it: the per-user installer,
+installing over a running copy, the uninstaller, the installer's pages, what
+goes wrong (a held file, a copy that will not close) and the switches, and the
+release files beside the installers. The x64 installer runs here; the x86 one
+installs the i686 program and cannot run on this kernel."""
+import contextlib
+import hashlib
 import os
 import pwd
+import re
 import shutil
 import subprocess
+import sys
+import tempfile
 import time
 from pathlib import Path
 
-from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, SEARCH_TITLE, SETTINGS_KEY, WINE,
-                     Failure, caught_addresses, center, check, click_at, clipboard_text,
+import yaml
+
+from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY,
+                     WINE, Failure, caught_addresses, center, check, click_at, clipboard_text,
                      double_click_icon, key, own_copies, qftool, reg_delete_tree, reg_dump,
                      reg_list, reg_set, reg_values, screenshot, search_state, sjis, tray_window,
                      wait_until, window, windows)
+from test_about import MAKER_PAGE
 
-VERSION = (Path(__file__).resolve().parents[2] / "VERSION").read_text().strip()
-SETUP = BUILD.parent / "dist" / f"QuillfindSetup-{VERSION}-x64.exe"
+ROOT = Path(__file__).resolve().parents[2]
+VERSION = (ROOT / "VERSION").read_text().strip()
+DIST = BUILD.parent / "dist"
+SETUP = DIST / f"QuillfindSetup-{VERSION}-x64.exe"
 PRODUCT = "Qf検索ヘルパー"
 SETUP_TITLE = PRODUCT + " セットアップ"
 UNINSTALL_TITLE = PRODUCT + " アンインストール"
-UNINST_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillfind"
+UNINST_LIST = r"Software\Microsoft\Windows\CurrentVersion\Uninstall"
+UNINST_KEY = UNINST_LIST + r"\Quillfind"
 SIBLING_KEY = MAKER_KEY + r"\Quillfind2"
 USERS = PREFIX / "drive_c" / "users"
 PROFILE = USERS / pwd.getpwuid(os.getuid()).pw_name  # Wine names it after the user
 INSTDIR = PROFILE / "AppData" / "Local" / "Programs" / "Quillfind"
+OTHER_DIR = PROFILE / "QuillfindElsewhere"
 MENU = PROFILE / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
 SHORTCUTS = (MENU / f"{PRODUCT}.lnk", MENU / "StartUp" / f"{PRODUCT}.lnk")
 # Keys Wine writes by itself: scratch settings that any window's start rewrites,
 # and the console host's defaults, written when the first console program runs.
 WINE_NOISE = (r"Software\Wine\Temporary System Parameters", "Console")
+# The uninstaller's temporary copies, left to NSIS: it removes them when it can.
+NSIS_TEMP = re.compile(r"(~nsu|ns)\w*\.tmp$")
 QUERY = "release test"
 ADDRESS = "http://search.zumtal.example/bin/query?p=release+test&s=o"
 
@@ -47,6 +63,7 @@ def snapshot():
     """HKEY_CURRENT_USER and the profile folders: keys, values, folders, files and sizes."""
     files = set()
     for root, dirs, names in os.walk(USERS):
+        dirs[:] = [d for d in dirs if not NSIS_TEMP.match(d)]
         for n in dirs + names:
             path = Path(root, n)
             files.add(("file", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
@@ -60,39 +77,43 @@ def differences(before, after):
             if not any(e[1] == k or e[1].startswith(k + "\\") for k in WINE_NOISE)]
 
 
-def check_as_before(before):
-    """HKCU and the profile are as they were. The uninstaller's copy in the
-    temporary folder is removed a moment after it ends."""
+def check_as_before(before, what="left behind or changed"):
+    """HKCU and the profile are as they were: HKCU at once, the profile within
+    moments (the uninstaller's own file goes once it has ended)."""
+    if differences(before[:1], (reg_dump(""),)):
+        raise Failure(f"{what}:\n" + "\n".join(differences(before[:1], (reg_dump(""),))))
     try:
         wait_until(lambda: not differences(before, snapshot()), 10, step=0.5)
     except Failure:
-        raise Failure("left behind or changed:\n" + "\n".join(differences(before, snapshot())))
+        raise Failure(f"{what}:\n" + "\n".join(differences(before, snapshot())))
 
 
 def reg_sz(text):
     return 1, sjis(text) + b"\0"
 
 
-def installed_facts():
+def installed_facts(autostart=True):
     exe = INSTDIR / "Quillfind.exe"
     check(sorted(p.name for p in INSTDIR.glob("*")) == ["Quillfind.exe", "uninstall.exe"],
           f"installed files: {list(INSTDIR.glob('*'))}")
     check(exe.read_bytes() == (BUILD / "Quillfind.exe").read_bytes(), "not the built program")
-    for lnk in SHORTCUTS:
+    for lnk in SHORTCUTS[:2 if autostart else 1]:
         check(lnk.is_file() and windows_path(exe).encode("utf-16-le") in lnk.read_bytes(),
               f"{lnk} does not lead to {exe}")
+    check(SHORTCUTS[1].exists() == autostart, f"the Start-up shortcut, asked for: {autostart}")
     folder = windows_path(INSTDIR)
     expected = {
         "DisplayName": reg_sz(PRODUCT), "DisplayVersion": reg_sz(VERSION),
         "Publisher": reg_sz("VORNELIX"), "DisplayIcon": reg_sz(f"{folder}\\Quillfind.exe,0"),
+        "URLInfoAbout": reg_sz(MAKER_PAGE), "HelpLink": reg_sz(MAKER_PAGE),
         "InstallLocation": reg_sz(folder), "UninstallString": reg_sz(f'"{folder}\\uninstall.exe"'),
-        "QuietUninstallString": reg_sz(f'"{folder}\\uninstall.exe" /S'),
+        "QuietUninstallString": reg_sz(f'"{folder}\\uninstall.exe" /S _?={folder}'),
         "NoModify": (4, b"\1\0\0\0"), "NoRepair": (4, b"\1\0\0\0")}
     values = reg_values(UNINST_KEY) or {}
     check({k: values.get(k) for k in expected} == expected, f"the uninstall entry: {values}")
     size = int.from_bytes(values.get("EstimatedSize", (4, b""))[1], "little")
     files = sum(p.stat().st_size for p in INSTDIR.glob("*")) // 1024
-    check(abs(size - files) <= 4, f"EstimatedSize {size} KB, files {files} KB")
+    check(abs(size - files) <= 2, f"EstimatedSize {size} KB, files {files} KB")
 
 
 def uninstalled_facts():
@@ -130,16 +151,54 @@ def registered(name):
     return [program, *args.split()]
 
 
+def quiet_uninstall():
+    return wine(*registered("QuietUninstallString"))
+
+
 def remove_leftovers():
     """Takes away what a failed run left behind, so the next test starts clean."""
-    for program in (b"Quillfind.exe", SETUP.name.encode(), b"\\Un.exe"):
+    for program in (b"Quillfind.exe", SETUP.name.encode(), b"\\Un.exe", b"uninstall.exe",
+                    b"qftool.exe"):
         for pid in own_copies(program):
             os.kill(pid, 9)
-    shutil.rmtree(INSTDIR, ignore_errors=True)
+    for folder in (INSTDIR, OTHER_DIR):
+        shutil.rmtree(folder, ignore_errors=True)
+    with contextlib.suppress(OSError):  # the per-user programs folder, when empty
+        INSTDIR.parent.rmdir()
     for lnk in SHORTCUTS:
         lnk.unlink(missing_ok=True)
     reg_delete_tree(UNINST_KEY)
+    if reg_list(UNINST_LIST) == ([], []):
+        reg_delete_tree(UNINST_LIST)
     reg_delete_tree(MAKER_KEY)
+
+
+def release_files_agree():
+    """SHA256SUMS matches the files beside it, and the winget manifests match
+    the installers and the uninstall entry the x64 one has just made."""
+    sums = dict(line.split("  ")[::-1] for line in (DIST / "SHA256SUMS").read_text().splitlines())
+    files = {p.name: hashlib.sha256(p.read_bytes()).hexdigest() for p in DIST.glob("Quillfind*")}
+    check(len(files) == 4 and sums == files, f"SHA256SUMS {sums}, files {files}")
+    version, inst, locale = (yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
+                                            .read_text(encoding="utf-8"))
+                             for kind in ("", ".installer", ".locale.ja-JP"))
+    entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
+             if v[0] == 1}
+    facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
+             {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
+             inst["InstallerType"], inst["Scope"], inst["InstallerSwitches"]["Silent"],
+             inst["UpgradeBehavior"], inst["AppsAndFeaturesEntries"],
+             {i["Architecture"]: (i["InstallerSha256"].lower(), i["InstallerUrl"].rsplit("/")[-1])
+              for i in inst["Installers"]},
+             (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"])]
+    setups = {arch: SETUP.name.replace("x64", arch) for arch in ("x64", "x86")}
+    check(facts == [{"Vornelix.Quillfind"}, {VERSION}, "ja-JP", "nullsoft", "user", "/S", "install",
+                    [{"DisplayName": entry["DisplayName"], "Publisher": entry["Publisher"],
+                      "DisplayVersion": entry["DisplayVersion"],
+                      "ProductCode": UNINST_KEY[len(UNINST_LIST) + 1:]}],
+                    {arch: (files[name], name) for arch, name in setups.items()},
+                    ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"])],
+          f"the winget manifests say {facts}; the entry {entry}")
 
 
 def search_once():
@@ -160,6 +219,7 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
 
         check(wine(SETUP, "/S") == 0, "the installer failed")
         installed_facts()
+        release_files_agree()
         pid = start_from(SHORTCUTS[1])
         search_once()
         settings = (reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text"))
@@ -167,23 +227,23 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
         screenshot("install-1-installed-copy-searched", "640x200+0+0")
 
         # Installing again over the running copy: Windows would refuse to
-        # replace a running program, so the copy must have ended first.
+        # replace a running program, so the copy must have ended first, and
+        # the new program is started in its place.
         with open(INSTDIR / "Quillfind.exe", "ab") as f:
             f.write(b"old")
         check(wine(SETUP, "/S") == 0, "the installer failed over a running copy")
-        check(not windows(MAIN_TITLE), "a main window is left after the installer")
         wait_until(lambda: ended(pid), 2, what="the old copy's process to end")
-        check(tray_window() is None, "the old copy's icon stayed")
         installed_facts()
         check((reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text")) == settings,
               "the settings changed")
+        pid = installed_copy()
 
-        # Uninstalling while a copy runs: it is closed, and everything goes.
-        pid = start_from(SHORTCUTS[0])
-        # It hands over to a copy of itself and returns at once.
-        check(wine(*registered("QuietUninstallString")) == 0, "the uninstaller failed")
-        wait_until(lambda: not INSTDIR.exists(), 20, what="the uninstaller to remove the folder")
-        wait_until(lambda: ended(pid), 5, what="the running copy to end")
+        # Uninstalling while a copy runs: it is closed, and everything goes
+        # before the quiet uninstall returns.
+        check(quiet_uninstall() == 0, "the uninstaller failed")
+        check(reg_list(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
+        wait_until(lambda: ended(pid) and not INSTDIR.exists(), 5,
+                   what="the copy to end and the uninstaller's copy to remove the folder")
         uninstalled_facts()
         check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
         check_as_before(before)
@@ -191,26 +251,47 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
         remove_leftovers()
 
 
-def wizard(title):
-    """The wizard's window and its next button (control 1), or None. Its own
-    pages add a space to the title, so the title is matched at its start."""
-    out = qftool("wizard", sjis(title).hex(), 1).strip()
+AUTOSTART_BOX = 1200  # the folder page's checkbox
+
+
+def wizard(title, control=1):
+    """The wizard's window and one of its controls (by default the next
+    button), or None. Its own pages add a space to the title, so the title is
+    matched at its start."""
+    out = qftool("wizard", sjis(title).hex(), control).strip()
     if out == "none":
         return None
     facts = dict(kv.split("=") for kv in out.split())
     return {k: bytes.fromhex(v) if k == "text" else int(v) for k, v in facts.items()}
 
 
+def control_center(w):
+    return center((w["cleft"], w["ctop"], w["cright"], w["cbottom"]))
+
+
 def walk_pages(title, pages):
     """Shows each page in turn: waits for the next button to read as given and
-    to be ready, takes a picture of the wizard and clicks the button."""
-    for shot, label in pages:
+    to be ready, takes a picture of the wizard, does what the page is given to
+    do, and clicks the button."""
+    for shot, label, *actions in pages:
         w = wait_until(lambda: (w := wizard(title)) and w["enabled"] and w["text"] == sjis(label)
                        and w, 20, what=f"the page {shot}")
         time.sleep(0.3)  # the page paints itself
         screenshot(shot, f"{w['right'] - w['left']}x{w['bottom'] - w['top']}"
                          f"+{w['left']}+{w['top']}")
-        click_at(*center((w["cleft"], w["ctop"], w["cright"], w["cbottom"])))
+        for action in actions:
+            action()
+        click_at(*control_center(w))
+
+
+def untick_autostart():
+    """The folder page offers starting at log-on, ticked: the user unticks it."""
+    box = wizard(SETUP_TITLE, AUTOSTART_BOX)
+    check(box and box["checked"] == 1 and box["text"] == sjis(f"ログオン時に {PRODUCT} を起動する(&L)"),
+          f"the folder page's checkbox: {box}")
+    click_at(*control_center(box))
+    wait_until(lambda: wizard(SETUP_TITLE, AUTOSTART_BOX)["checked"] == 0, 5,
+               what="the checkbox to clear")
 
 
 def test_installer_and_uninstaller_pages():
@@ -222,12 +303,12 @@ def test_installer_and_uninstaller_pages():
         subprocess.Popen([WINE, str(SETUP)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
         walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >"),
-                                 ("installer-2-folder", "インストール(&I)"),
+                                 ("installer-2-folder", "インストール(&I)", untick_autostart),
                                  ("installer-3-installed", "次へ(&N) >"),
                                  ("installer-4-finish", "完了(&F)")])
         # The last page starts the program unless told not to.
         pid = installed_copy()
-        installed_facts()
+        installed_facts(autostart=False)
 
         subprocess.Popen([WINE, *registered("UninstallString")], stdin=subprocess.DEVNULL,
                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -238,3 +319,109 @@ def test_installer_and_uninstaller_pages():
         check_as_before(before)
     finally:
         remove_leftovers()
+
+
+@contextlib.contextmanager
+def running(*tool_args, ready):
+    """Runs the test tool with these arguments while the block runs."""
+    proc = subprocess.Popen([WINE, str(QFTOOL), *map(str, tool_args)], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        wait_until(ready, 20, what=f"qftool {tool_args[0]}")
+        yield
+    finally:
+        proc.kill()
+        proc.wait(10)
+
+
+def program_held():
+    """The installed program held open, as a virus scanner or a hung copy may."""
+    (PREFIX / "drive_c" / "held.txt").unlink(missing_ok=True)
+    return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt",
+                   ready=(PREFIX / "drive_c" / "held.txt").exists)
+
+
+def copy_that_will_not_close():
+    """A window titled as the program's main window that ignores close requests."""
+    return running("stand-in", r"C:\stand-in.txt", 60, ready=lambda: window(MAIN_TITLE))
+
+
+def startup_shortcut_removed():
+    SHORTCUTS[1].unlink()
+    return contextlib.nullcontext()
+
+
+def install_and_use(*args):
+    """An install whose program has kept settings."""
+    check(wine(SETUP, "/S", *args) == 0, f"installing with {args} failed")
+    reg_set(SETTINGS_KEY + r"\text", "text00", 1, b"quill\0")
+
+
+# What goes wrong, or what a switch asks for, over an earlier install that has
+# kept settings: what happens meanwhile, the installer's arguments (None: the
+# quiet uninstall), the exit code, and what HKCU and the profile then hold (all
+# of HKCU at once when the command returns).
+CASES = [
+    ("an upgrade while the program is held", program_held, [], 2, "as before"),
+    ("an uninstall while the program is held", program_held, None, 2, "as before"),
+    ("an uninstall while a copy will not close", copy_that_will_not_close, None, 2, "as before"),
+    ("a quiet uninstall", None, None, 0, "clean"),
+    ("an upgrade with /NOAUTOSTART", None, ["/NOAUTOSTART"], 0, "no autostart"),
+    ("an upgrade after the Start-up shortcut was removed", startup_shortcut_removed, [], 0,
+     "no autostart"),
+    ("an upgrade into another folder", None, [f"/D={windows_path(OTHER_DIR)}"], 0, "elsewhere"),
+]
+
+
+def test_failures_change_nothing_and_choices_are_kept():
+    remove_leftovers()
+    try:
+        states = {"clean": snapshot()}
+        install_and_use()
+        registry, files = snapshot()
+        states["no autostart"] = registry, {f for f in files
+                                            if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
+        remove_leftovers()
+        install_and_use(f"/D={windows_path(OTHER_DIR)}")
+        states["elsewhere"] = snapshot()
+        for name, meanwhile, args, code, expected in CASES:
+            remove_leftovers()
+            install_and_use()
+            # Not this release's program, as an upgrade meets it.
+            with open(INSTDIR / "Quillfind.exe", "ab") as f:
+                f.write(b"old")
+            reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
+            states["as before"] = snapshot()
+            with (meanwhile or contextlib.nullcontext)():
+                rc = quiet_uninstall() if args is None else wine(SETUP, "/S", *args)
+                check(rc == code, f"{name}: exit code {rc}, not {code}")
+                check_as_before(states[expected], f"{name}: not {expected}")
+    finally:
+        remove_leftovers()
+
+
+def test_signed_release():
+    """Given a certificate, the packaging signs the installer, the program and
+    the uninstaller: a throw-away one is made, and each shows its signature."""
+    remove_leftovers()
+    work = Path(tempfile.mkdtemp(prefix="signing-", dir=PREFIX.parent))
+    try:
+        for command in (f"req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=test "
+                        f"-keyout {work}/key.pem -out {work}/cert.pem",
+                        f"pkcs12 -export -inkey {work}/key.pem -in {work}/cert.pem "
+                        f"-out {work}/cert.pfx -passout pass:test"):
+            subprocess.run(["openssl", *command.split()], check=True, capture_output=True)
+        subprocess.run([sys.executable, ROOT / "scripts" / "dist.py", "--build", BUILD.parent,
+                        "--out", work / "dist"],
+                       check=True, capture_output=True, env=dict(
+                           os.environ, QF_SIGN_PFX=f"{work}/cert.pfx", QF_SIGN_PASSWORD="test"))
+        check(wine(work / "dist" / SETUP.name, "/S") == 0, "the signed installer failed")
+        for signed in (work / "dist" / SETUP.name, INSTDIR / "Quillfind.exe",
+                       INSTDIR / "uninstall.exe"):
+            r = subprocess.run(["osslsigncode", "verify", "-CAfile", work / "cert.pem", "-in",
+                                signed], capture_output=True, text=True)
+            check(r.returncode == 0 and "Signature verification: ok" in r.stdout,
+                  f"{signed.name}: {r.stdout[-600:]}{r.stderr[-300:]}")
+    finally:
+        remove_leftovers()
+        shutil.rmtree(work, ignore_errors=True)

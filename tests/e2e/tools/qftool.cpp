@@ -6,8 +6,8 @@
 // Exit codes of the test tools: 0 done; 100 unknown command or wrong
 // arguments; 101 no window or control with the title or number given; 102 the
 // registry refused a write; 103 the catcher could not write its log; 104 a
-// program could not be started. A reason
-// goes to stderr. Wine ends a program it cannot start with 1, and a
+// program could not be started; 105 a file to hold could not be opened. A
+// reason goes to stderr. Wine ends a program it cannot start with 1, and a
 // crash with an exception code whose low byte is the exit status (5 for an
 // access violation), so the tool's own codes stay clear of small numbers.
 #include <windows.h>
@@ -25,6 +25,7 @@ const int kExitUsage = 100;
 const int kExitNoWindow = 101;
 const int kExitRegistry = 102;
 const int kExitStart = 104;
+const int kExitFile = 105;
 
 int Fail(int nExitCode, const std::string& reason)
 {
@@ -369,6 +370,8 @@ int Wizard(const std::string& prefix, int id)
         },
         reinterpret_cast<LPARAM>(&find));
     HWND c = find.second ? GetDlgItem(find.second, id) : nullptr;
+    if (find.second && !c) // a page's own controls sit in the page's dialog
+        c = GetDlgItem(FindWindowExA(find.second, nullptr, "#32770", nullptr), id);
     RECT w = {}, r = {};
     if (!c || !GetWindowRect(find.second, &w) || !GetWindowRect(c, &r)) {
         std::puts("none");
@@ -376,9 +379,25 @@ int Wizard(const std::string& prefix, int id)
     }
     const std::string t = Text(c);
     std::printf("left=%ld top=%ld right=%ld bottom=%ld cleft=%ld ctop=%ld cright=%ld cbottom=%ld "
-                "enabled=%d text=%s\n",
+                "enabled=%d checked=%d text=%s\n",
                 w.left, w.top, w.right, w.bottom, r.left, r.top, r.right, r.bottom,
-                IsWindowEnabled(c) ? 1 : 0, Hex(t.data(), t.size()).c_str());
+                IsWindowEnabled(c) ? 1 : 0, static_cast<int>(SendMessageW(c, BM_GETCHECK, 0, 0)),
+                Hex(t.data(), t.size()).c_str());
+    return 0;
+}
+
+// Holds a file open without sharing, as a virus scanner or a hung program
+// may: nobody can write, move or delete it meanwhile. Once it holds the file,
+// it makes the ready file.
+int Hold(const char* path, int seconds, const char* readyFile)
+{
+    HANDLE h = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return Fail(kExitFile, std::string("cannot open ") + path);
+    if (FILE* f = std::fopen(readyFile, "w"))
+        std::fclose(f);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(h);
     return 0;
 }
 
@@ -706,5 +725,7 @@ int main(int argc, char** argv)
         return Wizard(UnhexText(argv[2]), std::atoi(argv[3]));
     if (cmd == "tooltip")
         return Tooltip();
+    if (cmd == "hold" && argc == 5) // path seconds ready-file
+        return Hold(argv[2], std::atoi(argv[3]), argv[4]);
     return Fail(kExitUsage, "unknown command or wrong arguments: " + cmd);
 }
