@@ -9,8 +9,8 @@
 ;   MAKER_PAGE  the maker's software page, as the program opens it
 ;   SIGN        (only when signing) a command that signs the file named after it
 ;
-; Switches: /S silent, /NOAUTOSTART no Start-up shortcut, /D=folder (last,
-; unquoted). Exit codes: 0 done, 1 cancelled by the user, 2 stopped because a
+; Switches: /S silent, /NOAUTOSTART no Start-up shortcut, /HOTKEY Ctrl+Alt+Q
+; brings up the search window, /D=folder (last, unquoted). Exit codes: 0 done, 1 cancelled by the user, 2 stopped because a
 ; copy would not close or a file could not be replaced or removed; in that
 ; case nothing was changed.
 
@@ -44,6 +44,9 @@ Unicode true
 ; A running copy is found by its hidden main window's title and closed with
 ; the request the program's removal switch sends: WM_COMMAND 1, lParam 0.
 !define MAIN_TITLE "__@Qf@__"
+; Ctrl+Alt+Q as the program stores a hotkey: modifiers (Alt 1, Ctrl 2) in the
+; second byte, the virtual key in the low byte.
+!define HOTKEY_CTRL_ALT_Q 0x0351
 !define SYNCHRONIZE 0x00100000
 !define CLOSE_WAIT_MS 5000
 
@@ -89,12 +92,16 @@ AllowSkipFiles off
 
 Var AutoStart    ; 1: a shortcut in the Start-up folder starts the program at log-on
 Var AutoStartBox
+Var Hotkey       ; 1: a key combination brings up the search window
+Var HotkeyBox
+Var HotkeyStored ; the combination the program has stored, 0 for none
 Var Folder       ; the folder whose program is being replaced or removed
 Var Moved        ; 1 once that program has been moved aside
 Var CopiesClosed ; 1 when running copies were asked to close and did
 
 LangString WelcomeText ${LANG_JAPANESE} "$(^NameDA) ${VERSION} をこのユーザーのためにインストールします。管理者の権限は要りません。$\r$\n$\r$\n$(^NameDA) が起動している場合は、セットアップが終了させてから更新します。検索の履歴などの設定はそのまま引き継がれます。$\r$\n$\r$\nログオン時に起動するかどうかは、次のページで選べます。$\r$\n$\r$\n$_CLICK"
 LangString AutoStartText ${LANG_JAPANESE} "ログオン時に $(^NameDA) を起動する(&L)"
+LangString HotkeyText ${LANG_JAPANESE} "Ctrl+Alt+Q で検索ウィンドウを開く"
 LangString StillRunning ${LANG_JAPANESE} "$(^NameDA) が終了しません。通知領域のアイコンを右クリックして「終了」を選んでから、［再試行］を押して下さい。"
 LangString CannotMove ${LANG_JAPANESE} "$Folder\${EXE} は使用中のため、置き換えも削除もできません。$(^NameDA) やこのファイルを開いているプログラムを終了してから、［再試行］を押して下さい。［キャンセル］を押すと、何も変更せずに終わります。"
 LangString PreferX64 ${LANG_JAPANESE} "お使いの Windows は 64 ビット版です。64 ビット版のセットアップ QuillfindSetup-${VERSION}-x64.exe をお勧めします。$\r$\n$\r$\nこのまま 32 ビット版をインストールしますか?"
@@ -225,6 +232,19 @@ Function .onInit
   ${IfNot} ${Errors}
     StrCpy $AutoStart 0
   ${EndIf}
+  ; The hotkey is off for a first install; an upgrade shows it on when the
+  ; program has one stored, whichever combination the user chose.
+  ReadRegDWORD $HotkeyStored HKCU "${SETTINGS_KEY}" "hotkey"
+  IntOp $HotkeyStored $HotkeyStored + 0
+  StrCpy $Hotkey 0
+  ${If} $HotkeyStored <> 0
+    StrCpy $Hotkey 1
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/HOTKEY" $1
+  ${IfNot} ${Errors}
+    StrCpy $Hotkey 1
+  ${EndIf}
 FunctionEnd
 
 ; Adds a checkbox to the folder page in row ROW of the band between the page's
@@ -251,10 +271,12 @@ FunctionEnd
 ; The folder page's choices, one checkbox each.
 Function FolderPageShow
   !insertmacro FOLDER_CHECKBOX $AutoStartBox 1200 "$(AutoStartText)" $AutoStart 0
+  !insertmacro FOLDER_CHECKBOX $HotkeyBox 1201 "$(HotkeyText)" $Hotkey 1
 FunctionEnd
 
 Function FolderPageLeave
   ${NSD_GetState} $AutoStartBox $AutoStart
+  ${NSD_GetState} $HotkeyBox $Hotkey
 FunctionEnd
 
 Section
@@ -286,6 +308,15 @@ Section
     CreateShortCut "$SMSTARTUP\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
   ${Else}
     Delete "$SMSTARTUP\${SHORTCUT}"
+  ${EndIf}
+  ; A combination already stored stays as it is; the program reads it at its
+  ; next start.
+  ${If} $Hotkey = 1
+  ${AndIf} $HotkeyStored = 0
+    WriteRegDWORD HKCU "${SETTINGS_KEY}" "hotkey" ${HOTKEY_CTRL_ALT_Q}
+  ${ElseIf} $Hotkey = 0
+  ${AndIf} $HotkeyStored <> 0
+    DeleteRegValue HKCU "${SETTINGS_KEY}" "hotkey"
   ${EndIf}
 
   DeleteRegKey HKCU "${UNINST_KEY}"

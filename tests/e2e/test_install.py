@@ -351,6 +351,12 @@ def startup_shortcut_removed():
     return contextlib.nullcontext()
 
 
+def hotkey_stored():
+    """The combination /HOTKEY stores, put there by an earlier install."""
+    reg_set(SETTINGS_KEY, "hotkey", 4, (0x0351).to_bytes(4, "little"))
+    return contextlib.nullcontext()
+
+
 def install_and_use(*args):
     """An install whose program has kept settings."""
     check(wine(SETUP, "/S", *args) == 0, f"installing with {args} failed")
@@ -370,6 +376,8 @@ CASES = [
     ("an upgrade after the Start-up shortcut was removed", startup_shortcut_removed, [], 0,
      "no autostart"),
     ("an upgrade into another folder", None, [f"/D={windows_path(OTHER_DIR)}"], 0, "elsewhere"),
+    ("an upgrade with /HOTKEY", None, ["/HOTKEY"], 0, "hotkey"),
+    ("an upgrade over a stored hotkey", hotkey_stored, [], 0, "hotkey"),
 ]
 
 
@@ -384,6 +392,9 @@ def test_failures_change_nothing_and_choices_are_kept():
         remove_leftovers()
         install_and_use(f"/D={windows_path(OTHER_DIR)}")
         states["elsewhere"] = snapshot()
+        remove_leftovers()
+        install_and_use("/HOTKEY")
+        states["hotkey"] = snapshot()
         for name, meanwhile, args, code, expected in CASES:
             remove_leftovers()
             install_and_use()
