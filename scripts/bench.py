@@ -35,7 +35,6 @@ same figures, and the exit status says only that it ran to its end. A full
 run exits 1 when the real program is not flat or a leak goes unseen.
 """
 import argparse
-import ctypes
 import statistics
 import subprocess
 import sys
@@ -44,6 +43,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
+from xscreen import XScreen  # noqa: E402
 from harness import (BUILD, ID_SEARCH, IDOK, MAIN_TITLE, SEARCH_TITLE, SETTINGS_KEY,  # noqa: E402
                      WINE, WM_COMMAND, catcher_log, center, clipboard_text, ctrl_rect, hexs,
                      icon_point, post, qftool, reg_delete_tree, reset_catcher, wait_until, window,
@@ -56,96 +56,6 @@ MINIMAL_SEARCH = "minimal search"
 QUERY = "検索テスト abc"
 ADDRESS = "http://search.zumtal.example/bin/query?p=%8C%9F%8D%F5%83%65%83%58%83%67+abc&hc=0&hs=0"
 IDCANCEL = 2
-
-
-class XWindowAttributes(ctypes.Structure):
-    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
-                ("height", ctypes.c_int), ("border_width", ctypes.c_int), ("depth", ctypes.c_int),
-                ("visual", ctypes.c_void_p), ("root", ctypes.c_ulong), ("c_class", ctypes.c_int),
-                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int),
-                ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
-                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
-                ("colormap", ctypes.c_ulong), ("map_installed", ctypes.c_int),
-                ("map_state", ctypes.c_int), ("all_event_masks", ctypes.c_long),
-                ("your_event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
-                ("override_redirect", ctypes.c_int), ("screen", ctypes.c_void_p)]
-
-
-class XScreen:
-    """Asks the X server directly whether a window is mapped: a round trip
-    takes microseconds, where starting xdotool takes milliseconds."""
-
-    def __init__(self):
-        self.x11 = ctypes.CDLL("libX11.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
-                                                  ctypes.POINTER(XWindowAttributes)]
-        self.display = self.x11.XOpenDisplay(None)
-        if not self.display:
-            raise harness.Failure("cannot open the X display")
-        # A window can go between two questions; Xlib's own handler would
-        # end the process for that.
-        self.ignore_errors = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(
-            lambda display, event: 0)
-        self.x11.XSetErrorHandler(self.ignore_errors)
-        self.xtst = ctypes.CDLL("libXtst.so.6")
-        self.xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
-                                                   ctypes.c_ulong]
-        self.x11.XFlush.argtypes = [ctypes.c_void_p]
-        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.x11.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 4
-        self.x11.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
-        self.x11.XFree.argtypes = [ctypes.c_void_p]
-
-    def button(self, press):
-        """Presses or releases the left button where the pointer is; returns
-        the moment the event left for the server."""
-        self.xtst.XTestFakeButtonEvent(self.display, 1, 1 if press else 0, 0)
-        self.x11.XFlush(self.display)
-        return time.monotonic()
-
-    def double_click(self):
-        """Returns the moment of the second press, the one that makes it a
-        double-click."""
-        self.button(True)
-        time.sleep(0.02)
-        self.button(False)
-        time.sleep(0.08)
-        t0 = self.button(True)
-        time.sleep(0.02)
-        self.button(False)
-        return t0
-
-    def find(self, name):
-        """The top-level X window with that name, or None: asked of the X
-        server directly, a few round trips."""
-        x11, display = self.x11, self.display
-        root, parent = ctypes.c_ulong(), ctypes.c_ulong()
-        children, count = ctypes.POINTER(ctypes.c_ulong)(), ctypes.c_uint()
-        if not x11.XQueryTree(display, x11.XDefaultRootWindow(display), ctypes.byref(root),
-                              ctypes.byref(parent), ctypes.byref(children), ctypes.byref(count)):
-            return None
-        found = None
-        for i in range(count.value):
-            text = ctypes.c_void_p()
-            if x11.XFetchName(display, children[i], ctypes.byref(text)) and text.value:
-                if ctypes.string_at(text.value) == name.encode():
-                    found = children[i]
-                x11.XFree(text)
-            if found:
-                break
-        if children:
-            x11.XFree(children)
-        return found
-
-    def mapped(self, xid):
-        """True or False; None when there is no such window (any more)."""
-        attrs = XWindowAttributes()
-        if not self.x11.XGetWindowAttributes(self.display, xid, ctypes.byref(attrs)):
-            return None
-        return attrs.map_state == 2  # IsViewable
 
 
 class Subject:

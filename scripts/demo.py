@@ -32,19 +32,11 @@ def keep(name, *rects, margin=0):
                    timeout=20)
 
 
-def pointer_away():
-    """Off the icon through the tray's empty part, so that its tip goes."""
-    tray, width, height = h.tray_geometry()
-    h.xdo("mousemove", "--window", tray, width - 20, height - 13)
-    h.wait_until(lambda: h.tooltip() == b"", 6, step=0.2, what="the tip to go")
-    h.xdo("mousemove", 700, 500)
-
-
 def show_and_keep(item, title, name, message):
     """Chooses a menu item, waits for the window it opens and keeps its picture."""
     h.choose_menu(item)
     w = h.wait_until(lambda: (w := h.window(title)) and w["visible"] and w, 10, what=name)
-    pointer_away()
+    h.away_from_icon()
     time.sleep(0.3)
     print(message)
     keep(name, (w["left"], w["top"], w["right"], w["bottom"]))

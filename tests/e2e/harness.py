@@ -11,6 +11,8 @@ import tempfile
 import time
 from pathlib import Path
 
+from xscreen import XScreen
+
 WINE = "/usr/lib/wine/wine64"
 BUILD = Path(os.environ.get("QF_BUILD", Path(__file__).resolve().parents[2] / "build" / "win64"))
 EXE = BUILD / "Quillfind.exe"
@@ -246,6 +248,15 @@ def double_click_icon(index=0):
     xdo("click", "--repeat", "2", "--delay", "80", "1")
 
 
+def away_from_icon():
+    """Moves the mouse off the icon through the tray's empty part, so its
+    tooltip goes and leaves the window in view."""
+    tray, width, height = tray_geometry()
+    xdo("mousemove", "--window", tray, width - 20, height - 13)
+    wait_until(lambda: tooltip() == b"", 6, step=0.2, what="the tooltip to go")
+    xdo("mousemove", 700, 500)
+
+
 def menu_window():
     ids = xdo("search", "--onlyvisible", "--class", "quillfind.exe", check_rc=False).split()
     for i in ids:
@@ -309,46 +320,9 @@ def pixels(path, left, top, width, height):
 
 
 def x_cursor():
-    """The pointer image the X server shows now, as rows of '.' (transparent),
-    '#' (black), 'o' (white) and '?' (other), with its hot spot. Read through
-    XFixes: what the user sees, whichever process set it."""
-    import ctypes
-
-    class Image(ctypes.Structure):
-        _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
-                    ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
-                    ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
-                    ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
-                    ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
-
-    x11 = ctypes.CDLL("libX11.so.6")
-    xfixes = ctypes.CDLL("libXfixes.so.3")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    x11.XFree.argtypes = [ctypes.c_void_p]
-    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(Image)
-    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
-    check(display, "cannot open the X display")
-    try:
-        ptr = xfixes.XFixesGetCursorImage(display)
-        check(ptr, "XFixes gave no cursor image")
-        img = ptr.contents
-        rows = []
-        for r in range(img.height):
-            row = ""
-            for c in range(img.width):
-                argb = img.pixels[r * img.width + c] & 0xFFFFFFFF
-                rgb = argb & 0xFFFFFF
-                row += ("." if argb >> 24 == 0 else "#" if rgb == 0 else
-                        "o" if rgb == 0xFFFFFF else "?")
-            rows.append(row)
-        hot = (img.xhot, img.yhot)
-        x11.XFree(ptr)
-        return rows, hot
-    finally:
-        x11.XCloseDisplay(display)
+    """The pointer image the user sees now, with its hot spot (xscreen.py)."""
+    with XScreen() as screen:
+        return screen.cursor()
 
 
 def ctrl_rect(title, control_id):

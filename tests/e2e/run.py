@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Runs the end-to-end tests: every test_* function of every test_*.py here.
 
-Each test starts from a clean slate: no copy of the program running, no
-settings, an empty catcher log. Usage: run.py [substring ...]
+Each test starts from a clean slate and leaves one: no copy of the program
+running, none of the maker's settings, an empty catcher log, and what the
+test's file takes away itself in its clean_up(). Usage: run.py [substring ...]
 """
 import importlib.util
 import sys
@@ -14,9 +15,10 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 
 
-def clean_slate():
+def clean_slate(module):
     harness.kill_all_copies()
-    harness.reg_delete_tree(harness.SETTINGS_KEY)
+    getattr(module, "clean_up", lambda: None)()
+    harness.reg_delete_tree(harness.MAKER_KEY)
     harness.reset_catcher()
 
 
@@ -30,13 +32,13 @@ def main(filters):
         for name in sorted(n for n in dir(module) if n.startswith("test_")):
             full = f"{path.stem}.{name}"
             if not filters or any(f in full for f in filters):
-                tests.append((full, getattr(module, name)))
+                tests.append((full, module, getattr(module, name)))
 
     passed = failed = 0
-    for full, fn in tests:
+    for full, module, fn in tests:
         t0 = time.time()
         try:
-            clean_slate()
+            clean_slate(module)
             fn()
             passed += 1
             print(f"PASS {full} ({time.time() - t0:.1f}s)", flush=True)
@@ -48,10 +50,11 @@ def main(filters):
                 harness.screenshot("FAILED-" + full.replace(".", "-"))
             except Exception:
                 pass
-    try:
-        harness.kill_all_copies()
-    except Exception:
-        pass
+        try:
+            clean_slate(module)
+        except Exception as e:
+            print(f"FAIL cleaning up after {full}: {e}", flush=True)
+            failed += 1
     print(f"e2e: {passed} passed, {failed} failed", flush=True)
     return 0 if failed == 0 else 1
 

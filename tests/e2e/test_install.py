@@ -156,7 +156,7 @@ def quiet_uninstall():
 
 
 def remove_leftovers():
-    """Takes away what a failed run left behind, so the next test starts clean."""
+    """Takes away what an install or a failed run left behind."""
     for program in (b"Quillfind.exe", SETUP.name.encode(), b"\\Un.exe", b"uninstall.exe",
                     b"qftool.exe"):
         for pid in own_copies(program):
@@ -212,43 +212,43 @@ def search_once():
     check(caught_addresses() == [ADDRESS], f"caught {caught_addresses()}")
 
 
+# Before and after each test of this file (run.py calls it).
+clean_up = remove_leftovers
+
+
 def test_install_search_upgrade_over_running_copy_and_uninstall():
-    remove_leftovers()
-    try:
-        before = snapshot()  # without the maker's key, which the program makes
+    before = snapshot()  # without the maker's key, which the program makes
 
-        check(wine(SETUP, "/S") == 0, "the installer failed")
-        installed_facts()
-        release_files_agree()
-        pid = start_from(SHORTCUTS[1])
-        search_once()
-        settings = (reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text"))
-        check(settings[0].get("mode") == (4, (1).to_bytes(4, "little")), f"mode: {settings[0]}")
-        screenshot("install-1-installed-copy-searched", "640x200+0+0")
+    check(wine(SETUP, "/S") == 0, "the installer failed")
+    installed_facts()
+    release_files_agree()
+    pid = start_from(SHORTCUTS[1])
+    search_once()
+    settings = (reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text"))
+    check(settings[0].get("mode") == (4, (1).to_bytes(4, "little")), f"mode: {settings[0]}")
+    screenshot("install-1-installed-copy-searched", "640x200+0+0")
 
-        # Installing again over the running copy: Windows would refuse to
-        # replace a running program, so the copy must have ended first, and
-        # the new program is started in its place.
-        with open(INSTDIR / "Quillfind.exe", "ab") as f:
-            f.write(b"old")
-        check(wine(SETUP, "/S") == 0, "the installer failed over a running copy")
-        wait_until(lambda: ended(pid), 2, what="the old copy's process to end")
-        installed_facts()
-        check((reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text")) == settings,
-              "the settings changed")
-        pid = installed_copy()
+    # Installing again over the running copy: Windows would refuse to
+    # replace a running program, so the copy must have ended first, and
+    # the new program is started in its place.
+    with open(INSTDIR / "Quillfind.exe", "ab") as f:
+        f.write(b"old")
+    check(wine(SETUP, "/S") == 0, "the installer failed over a running copy")
+    wait_until(lambda: ended(pid), 2, what="the old copy's process to end")
+    installed_facts()
+    check((reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text")) == settings,
+          "the settings changed")
+    pid = installed_copy()
 
-        # Uninstalling while a copy runs: it is closed, and everything goes
-        # before the quiet uninstall returns.
-        check(quiet_uninstall() == 0, "the uninstaller failed")
-        check(reg_list(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
-        wait_until(lambda: ended(pid) and not INSTDIR.exists(), 5,
-                   what="the copy to end and the uninstaller's copy to remove the folder")
-        uninstalled_facts()
-        check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
-        check_as_before(before)
-    finally:
-        remove_leftovers()
+    # Uninstalling while a copy runs: it is closed, and everything goes
+    # before the quiet uninstall returns.
+    check(quiet_uninstall() == 0, "the uninstaller failed")
+    check(reg_list(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
+    wait_until(lambda: ended(pid) and not INSTDIR.exists(), 5,
+               what="the copy to end and the uninstaller's copy to remove the folder")
+    uninstalled_facts()
+    check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
+    check_as_before(before)
 
 
 AUTOSTART_BOX = 1200  # the folder page's checkbox
@@ -295,30 +295,26 @@ def untick_autostart():
 
 
 def test_installer_and_uninstaller_pages():
-    remove_leftovers()
-    try:
-        # Another program of the maker: its key stays, and the maker's with it.
-        reg_set(SIBLING_KEY, "keep", 1, b"sibling\0")
-        before = snapshot()
-        subprocess.Popen([WINE, str(SETUP)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL)
-        walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >"),
-                                 ("installer-2-folder", "インストール(&I)", untick_autostart),
-                                 ("installer-3-installed", "次へ(&N) >"),
-                                 ("installer-4-finish", "完了(&F)")])
-        # The last page starts the program unless told not to.
-        pid = installed_copy()
-        installed_facts(autostart=False)
+    # Another program of the maker: its key stays, and the maker's with it.
+    reg_set(SIBLING_KEY, "keep", 1, b"sibling\0")
+    before = snapshot()
+    subprocess.Popen([WINE, str(SETUP)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                     stderr=subprocess.DEVNULL)
+    walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >"),
+                             ("installer-2-folder", "インストール(&I)", untick_autostart),
+                             ("installer-3-installed", "次へ(&N) >"),
+                             ("installer-4-finish", "完了(&F)")])
+    # The last page starts the program unless told not to.
+    pid = installed_copy()
+    installed_facts(autostart=False)
 
-        subprocess.Popen([WINE, *registered("UninstallString")], stdin=subprocess.DEVNULL,
-                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        walk_pages(UNINSTALL_TITLE, [("installer-5-uninstall", "ｱﾝｲﾝｽﾄｰﾙ(&U)"),
-                                     ("installer-6-uninstalled", "閉じる(&C)")])
-        wait_until(lambda: ended(pid), 5, what="the running copy to end")
-        uninstalled_facts()
-        check_as_before(before)
-    finally:
-        remove_leftovers()
+    subprocess.Popen([WINE, *registered("UninstallString")], stdin=subprocess.DEVNULL,
+                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    walk_pages(UNINSTALL_TITLE, [("installer-5-uninstall", "ｱﾝｲﾝｽﾄｰﾙ(&U)"),
+                                 ("installer-6-uninstalled", "閉じる(&C)")])
+    wait_until(lambda: ended(pid), 5, what="the running copy to end")
+    uninstalled_facts()
+    check_as_before(before)
 
 
 @contextlib.contextmanager
@@ -382,57 +378,49 @@ CASES = [
 
 
 def test_failures_change_nothing_and_choices_are_kept():
+    states = {"clean": snapshot()}
+    install_and_use()
+    registry, files = snapshot()
+    states["no autostart"] = registry, {f for f in files
+                                        if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
     remove_leftovers()
-    try:
-        states = {"clean": snapshot()}
+    install_and_use(f"/D={windows_path(OTHER_DIR)}")
+    states["elsewhere"] = snapshot()
+    remove_leftovers()
+    install_and_use("/HOTKEY")
+    states["hotkey"] = snapshot()
+    for name, meanwhile, args, code, expected in CASES:
+        remove_leftovers()
         install_and_use()
-        registry, files = snapshot()
-        states["no autostart"] = registry, {f for f in files
-                                            if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
-        remove_leftovers()
-        install_and_use(f"/D={windows_path(OTHER_DIR)}")
-        states["elsewhere"] = snapshot()
-        remove_leftovers()
-        install_and_use("/HOTKEY")
-        states["hotkey"] = snapshot()
-        for name, meanwhile, args, code, expected in CASES:
-            remove_leftovers()
-            install_and_use()
-            # Not this release's program, as an upgrade meets it.
-            with open(INSTDIR / "Quillfind.exe", "ab") as f:
-                f.write(b"old")
-            reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
-            states["as before"] = snapshot()
-            with (meanwhile or contextlib.nullcontext)():
-                rc = quiet_uninstall() if args is None else wine(SETUP, "/S", *args)
-                check(rc == code, f"{name}: exit code {rc}, not {code}")
-                check_as_before(states[expected], f"{name}: not {expected}")
-    finally:
-        remove_leftovers()
+        # Not this release's program, as an upgrade meets it.
+        with open(INSTDIR / "Quillfind.exe", "ab") as f:
+            f.write(b"old")
+        reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
+        states["as before"] = snapshot()
+        with (meanwhile or contextlib.nullcontext)():
+            rc = quiet_uninstall() if args is None else wine(SETUP, "/S", *args)
+            check(rc == code, f"{name}: exit code {rc}, not {code}")
+            check_as_before(states[expected], f"{name}: not {expected}")
 
 
 def test_signed_release():
     """Given a certificate, the packaging signs the installer, the program and
     the uninstaller: a throw-away one is made, and each shows its signature."""
-    remove_leftovers()
     work = Path(tempfile.mkdtemp(prefix="signing-", dir=PREFIX.parent))
-    try:
-        for command in (f"req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=test "
-                        f"-keyout {work}/key.pem -out {work}/cert.pem",
-                        f"pkcs12 -export -inkey {work}/key.pem -in {work}/cert.pem "
-                        f"-out {work}/cert.pfx -passout pass:test"):
-            subprocess.run(["openssl", *command.split()], check=True, capture_output=True)
-        subprocess.run([sys.executable, ROOT / "scripts" / "dist.py", "--build", BUILD.parent,
-                        "--out", work / "dist"],
-                       check=True, capture_output=True, env=dict(
-                           os.environ, QF_SIGN_PFX=f"{work}/cert.pfx", QF_SIGN_PASSWORD="test"))
-        check(wine(work / "dist" / SETUP.name, "/S") == 0, "the signed installer failed")
-        for signed in (work / "dist" / SETUP.name, INSTDIR / "Quillfind.exe",
-                       INSTDIR / "uninstall.exe"):
-            r = subprocess.run(["osslsigncode", "verify", "-CAfile", work / "cert.pem", "-in",
-                                signed], capture_output=True, text=True)
-            check(r.returncode == 0 and "Signature verification: ok" in r.stdout,
-                  f"{signed.name}: {r.stdout[-600:]}{r.stderr[-300:]}")
-    finally:
-        remove_leftovers()
-        shutil.rmtree(work, ignore_errors=True)
+    for command in (f"req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=test "
+                    f"-keyout {work}/key.pem -out {work}/cert.pem",
+                    f"pkcs12 -export -inkey {work}/key.pem -in {work}/cert.pem "
+                    f"-out {work}/cert.pfx -passout pass:test"):
+        subprocess.run(["openssl", *command.split()], check=True, capture_output=True)
+    subprocess.run([sys.executable, ROOT / "scripts" / "dist.py", "--build", BUILD.parent,
+                    "--out", work / "dist"],
+                   check=True, capture_output=True, env=dict(
+                       os.environ, QF_SIGN_PFX=f"{work}/cert.pfx", QF_SIGN_PASSWORD="test"))
+    check(wine(work / "dist" / SETUP.name, "/S") == 0, "the signed installer failed")
+    for signed in (work / "dist" / SETUP.name, INSTDIR / "Quillfind.exe",
+                   INSTDIR / "uninstall.exe"):
+        r = subprocess.run(["osslsigncode", "verify", "-CAfile", work / "cert.pem", "-in",
+                            signed], capture_output=True, text=True)
+        check(r.returncode == 0 and "Signature verification: ok" in r.stdout,
+              f"{signed.name}: {r.stdout[-600:]}{r.stderr[-300:]}")
+    shutil.rmtree(work)

@@ -6,10 +6,9 @@ import time
 from pathlib import PureWindowsPath
 
 from harness import (EXE, ID_SEARCH, IDOK, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE,
-                     SETTINGS_KEY, WINE, WM_COMMAND, Program, check, hexs, kill_all_copies,
-                     own_copies, post, qftool, reg_delete_tree, reg_dword, reg_get, reg_list,
-                     reg_set, reg_set_dword, screenshot, search_state, sjis, start, tray_window,
-                     wait_until, window, windows)
+                     SETTINGS_KEY, WINE, WM_COMMAND, Program, check, hexs, own_copies, post,
+                     qftool, reg_dword, reg_get, reg_list, reg_set, reg_set_dword, screenshot,
+                     search_state, sjis, start, tray_window, wait_until, window, windows)
 
 SIBLING_KEY = MAKER_KEY + r"\Quillfind2"
 QUERY = "検索ヘルパー"
@@ -65,75 +64,67 @@ def check_copies_gone_and_settings_stay_away(elapsed, shot, seconds):
 def run_removal(*args):
     """Runs a copy with the given arguments to its end; its run time in seconds."""
     t0 = time.time()
-    p = Program(*args)
-    try:
-        p.wait_exit(10)
-        return time.time() - t0
-    finally:
-        p.kill()
+    Program(*args).wait_exit(10)
+    return time.time() - t0
 
 
-def end_copies(*copies):
-    for p in copies:
-        if p is not None:
-            p.kill()
+# The folders a test puts copies of the program in.
+COPY_FOLDERS = ("Program Files/unregist", "tools")
+
+
+def clean_up():
+    """What these tests leave beyond the program's copies and keys."""
+    for top in COPY_FOLDERS:
+        shutil.rmtree(PREFIX / "drive_c" / top, ignore_errors=True)
 
 
 def test_removal_closes_running_copy_and_removes_settings():
-    first = remover = None
-    try:
-        write_settings()
-        first = start()
-        # The running copy has read the settings: its search window shows the history.
-        post(MAIN_TITLE, WM_COMMAND, ID_SEARCH)
-        wait_until(lambda: (window(SEARCH_TITLE) or {}).get("visible"), 10,
-                   what="the search window")
-        check(search_state()["items"][:2] == [sjis(QUERY), b"quill"], "history not shown")
-        check(tray_window(), "no icon before the removal")
-        screenshot("removal-before-running-copy", "300x120+0+0")
+    write_settings()
+    first = start()
+    # The running copy has read the settings: its search window shows the history.
+    post(MAIN_TITLE, WM_COMMAND, ID_SEARCH)
+    wait_until(lambda: (window(SEARCH_TITLE) or {}).get("visible"), 10,
+               what="the search window")
+    check(search_state()["items"][:2] == [sjis(QUERY), b"quill"], "history not shown")
+    check(tray_window(), "no icon before the removal")
+    screenshot("removal-before-running-copy", "300x120+0+0")
 
-        t0 = time.time()
-        remover = Program("/UNREGIST")
-        first_end = None
-        seen_after_first = []
-        while remover.running():
-            if first_end is None and not first.running():
-                first_end = time.time()
-            elif first_end is not None:
-                # Between the running copy's end and its own: no icon, no main window.
-                seen_after_first.append((tray_window(), len(windows(MAIN_TITLE))))
-            check(time.time() - t0 < 10, "the removal did not end")
-            time.sleep(0.05)
-        elapsed = time.time() - t0
-        first.wait_exit(5)
-        first_end = first_end or time.time()
+    t0 = time.time()
+    remover = Program("/UNREGIST")
+    first_end = None
+    seen_after_first = []
+    while remover.running():
+        if first_end is None and not first.running():
+            first_end = time.time()
+        elif first_end is not None:
+            # Between the running copy's end and its own: no icon, no main window.
+            seen_after_first.append((tray_window(), len(windows(MAIN_TITLE))))
+        check(time.time() - t0 < 10, "the removal did not end")
+        time.sleep(0.05)
+    elapsed = time.time() - t0
+    first.wait_exit(5)
+    first_end = first_end or time.time()
 
-        check(first_end < t0 + elapsed, "the running copy ended only after the removal")
-        check(all(s == (None, 0) for s in seen_after_first),
-              f"a window or icon showed during the removal: {seen_after_first}")
-        check(elapsed < 3.0, f"removal took {elapsed:.2f} s")
-        check_copies_gone_and_settings_stay_away(elapsed, "removal-after-running-copy", 0.5)
-    finally:
-        end_copies(first, remover)
-        reg_delete_tree(MAKER_KEY)
+    check(first_end < t0 + elapsed, "the running copy ended only after the removal")
+    check(all(s == (None, 0) for s in seen_after_first),
+          f"a window or icon showed during the removal: {seen_after_first}")
+    check(elapsed < 3.0, f"removal took {elapsed:.2f} s")
+    check_copies_gone_and_settings_stay_away(elapsed, "removal-after-running-copy", 0.5)
 
 
 def test_removal_without_running_copy_ends_at_once():
-    try:
-        write_settings()
-        base = wine_start_time()
-        limit = min(base + 0.8, 1.0)  # a pause of a second never fits
-        elapsed = run_removal("/UNREGIST")
-        check(elapsed < limit, f"removal took {elapsed:.2f} s, a plain start {base:.2f} s")
-        check_settings_removed()
-        check(not windows(MAIN_TITLE) and tray_window() is None, "a window or icon appeared")
-        # With no key left it still ends at once. The key removal then falls
-        # back to a value of that name in the maker's key, and takes only that.
-        elapsed = run_removal("/UNREGIST")
-        check(elapsed < limit, f"second removal took {elapsed:.2f} s")
-        check_settings_removed(named_value_kept=False)
-    finally:
-        reg_delete_tree(MAKER_KEY)
+    write_settings()
+    base = wine_start_time()
+    limit = min(base + 0.8, 1.0)  # a pause of a second never fits
+    elapsed = run_removal("/UNREGIST")
+    check(elapsed < limit, f"removal took {elapsed:.2f} s, a plain start {base:.2f} s")
+    check_settings_removed()
+    check(not windows(MAIN_TITLE) and tray_window() is None, "a window or icon appeared")
+    # With no key left it still ends at once. The key removal then falls
+    # back to a value of that name in the maker's key, and takes only that.
+    elapsed = run_removal("/UNREGIST")
+    check(elapsed < limit, f"second removal took {elapsed:.2f} s")
+    check_settings_removed(named_value_kept=False)
 
 
 def read_requests(path):
@@ -152,7 +143,6 @@ def test_removal_asks_an_ignoring_copy_twice():
     stand_in = subprocess.Popen([WINE, str(QFTOOL), "stand-in", r"C:\qf-standin.txt", "15"],
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
-    remover = None
     try:
         write_settings()
         wait_until(lambda: read_requests(count_file) and window(MAIN_TITLE), 10,
@@ -186,53 +176,41 @@ def test_removal_asks_an_ignoring_copy_twice():
         if stand_in.poll() is None:
             stand_in.kill()
             stand_in.wait(5)
-        end_copies(remover)
-        reg_delete_tree(MAKER_KEY)
 
 
 def test_removal_switch_spellings():
-    p = None
-    try:
-        base = wine_start_time()
-        limit = min(base + 0.8, 1.0)  # a pause of a second never fits
-        # Lower case, glued into other text, and after a double-byte
-        # character whose trail byte is a backslash.
-        for arg in ("/unregist", "x/UNREGISTx", "表/unregist"):
-            reg_set_dword(SETTINGS_KEY + r"\WinPos\Search", "posX", 40)
-            elapsed = run_removal(arg)
-            check(elapsed < limit, f"{arg}: took {elapsed:.2f} s")
-            check(reg_list(SETTINGS_KEY) is None, f"{arg}: the settings are still there")
-            check(reg_list(MAKER_KEY) is not None, f"{arg}: the maker's key went")
+    base = wine_start_time()
+    limit = min(base + 0.8, 1.0)  # a pause of a second never fits
+    # Lower case, glued into other text, and after a double-byte
+    # character whose trail byte is a backslash.
+    for arg in ("/unregist", "x/UNREGISTx", "表/unregist"):
+        reg_set_dword(SETTINGS_KEY + r"\WinPos\Search", "posX", 40)
+        elapsed = run_removal(arg)
+        check(elapsed < limit, f"{arg}: took {elapsed:.2f} s")
+        check(reg_list(SETTINGS_KEY) is None, f"{arg}: the settings are still there")
+        check(reg_list(MAKER_KEY) is not None, f"{arg}: the maker's key went")
 
-        # Without the slash it is a normal start that keeps the settings.
-        write_settings()
-        p = start("-UNREGIST", "UNREGIST")
-        check(window(MAIN_TITLE) and tray_window(), "a normal start must show its icon")
-        check(reg_list(SETTINGS_KEY) is not None, "a normal start removed the settings")
-        post(MAIN_TITLE, WM_COMMAND, IDOK)
-        p.wait_exit(10)
-        check(reg_dword(SETTINGS_KEY, "mode") == 1, "a normal start changed the settings")
-    finally:
-        end_copies(p)
-        reg_delete_tree(MAKER_KEY)
-
+    # Without the slash it is a normal start that keeps the settings.
+    write_settings()
+    p = start("-UNREGIST", "UNREGIST")
+    check(window(MAIN_TITLE) and tray_window(), "a normal start must show its icon")
+    check(reg_list(SETTINGS_KEY) is not None, "a normal start removed the settings")
+    post(MAIN_TITLE, WM_COMMAND, IDOK)
+    p.wait_exit(10)
+    check(reg_dword(SETTINGS_KEY, "mode") == 1, "a normal start changed the settings")
 
 
 def test_removal_closes_every_running_copy():
     copies = []
-    try:
-        write_settings()
-        for _ in range(5):
-            copies.append(start())
-        check(len(windows(MAIN_TITLE)) == 5, f"{len(windows(MAIN_TITLE))} copies run, not 5")
-        screenshot("removal-before-five-copies", "300x120+0+0")
+    write_settings()
+    for _ in range(5):
+        copies.append(start())
+    check(len(windows(MAIN_TITLE)) == 5, f"{len(windows(MAIN_TITLE))} copies run, not 5")
+    screenshot("removal-before-five-copies", "300x120+0+0")
 
-        elapsed = run_removal("/UNREGIST")
-        check_copies_gone_and_settings_stay_away(elapsed, "removal-after-five-copies", 3)
-        check(not any(p.running() for p in copies), "a copy still runs")
-    finally:
-        end_copies(*copies)
-        reg_delete_tree(MAKER_KEY)
+    elapsed = run_removal("/UNREGIST")
+    check_copies_gone_and_settings_stay_away(elapsed, "removal-after-five-copies", 3)
+    check(not any(p.running() for p in copies), "a copy still runs")
 
 
 def test_removal_switch_for_every_callers_form():
@@ -252,24 +230,18 @@ def test_removal_switch_for_every_callers_form():
         (tools, tools.replace("\\", "/"), False),
         (installed, "Quillfind.exe x/UNREGISTx", True),
     ]
-    try:
-        for program, line, removal in cases:
-            write_settings()
-            qftool("spawn", hexs(line), hexs(program))
-            if removal:
-                wait_until(lambda: reg_list(SETTINGS_KEY) is None, 10, what=f"{line}: removal")
-                wait_until(lambda: not own_copies(), 10, what=f"{line}: the remover to end")
-                check(tray_window() is None, f"{line}: an icon appeared")
-                continue
-            wait_until(lambda: window(MAIN_TITLE), 20, what=f"{line}: main window")
-            wait_until(tray_window, 20, what=f"{line}: the icon")
-            check(reg_dword(SETTINGS_KEY, "mode") == 1, f"{line}: the settings went")
-            check(reg_get(SETTINGS_KEY + r"\text", "text01") == (1, b"quill\0"),
-                  f"{line}: the history went")
-            post(MAIN_TITLE, WM_COMMAND, IDOK)
-            wait_until(lambda: not own_copies(), 10, what=f"{line}: the copy to end")
-    finally:
-        kill_all_copies()
-        for top in ("Program Files/unregist", "tools"):
-            shutil.rmtree(PREFIX / "drive_c" / top, ignore_errors=True)
-        reg_delete_tree(MAKER_KEY)
+    for program, line, removal in cases:
+        write_settings()
+        qftool("spawn", hexs(line), hexs(program))
+        if removal:
+            wait_until(lambda: reg_list(SETTINGS_KEY) is None, 10, what=f"{line}: removal")
+            wait_until(lambda: not own_copies(), 10, what=f"{line}: the remover to end")
+            check(tray_window() is None, f"{line}: an icon appeared")
+            continue
+        wait_until(lambda: window(MAIN_TITLE), 20, what=f"{line}: main window")
+        wait_until(tray_window, 20, what=f"{line}: the icon")
+        check(reg_dword(SETTINGS_KEY, "mode") == 1, f"{line}: the settings went")
+        check(reg_get(SETTINGS_KEY + r"\text", "text01") == (1, b"quill\0"),
+              f"{line}: the history went")
+        post(MAIN_TITLE, WM_COMMAND, IDOK)
+        wait_until(lambda: not own_copies(), 10, what=f"{line}: the copy to end")

@@ -2,14 +2,13 @@
 the history, the mode and the window's place, as a user meets them."""
 import time
 
-from harness import (ID_MODE, ID_QUERY, ID_SEARCH, IDOK, MAIN_TITLE, MENU_EXIT, MENU_MAKER,
-                     MENU_PORTAL, MENU_SEARCH, SC_MINIMIZE, SEARCH_TITLE, SETTINGS_KEY, WM_COMMAND,
-                     WM_SYSCOMMAND, caught_addresses, check, choose_menu, click_at, click_control,
-                     clipboard_text, ctrl_rect, double_click_icon, drag, facts, hexs, key, post,
-                     qftool, reg_delete_tree, reg_dword, reg_get, reg_list, reg_set, reg_values,
-                     screenshot,
-                     search_state, side_by_side_monitors, sjis, start, tooltip, tray_geometry,
-                     tray_window, type_text, wait_until, window, xdo)
+from harness import (ID_MODE, ID_QUERY, ID_SEARCH, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH,
+                     SC_MINIMIZE, SEARCH_TITLE, SETTINGS_KEY, WM_SYSCOMMAND, away_from_icon,
+                     caught_addresses, check, choose_menu, click_at, click_control, clipboard_text,
+                     ctrl_rect, double_click_icon, drag, facts, hexs, key, post, qftool,
+                     reg_delete_tree, reg_dword, reg_get, reg_list, reg_set, reg_values, screenshot,
+                     search_state, side_by_side_monitors, sjis, start, tray_geometry, tray_window,
+                     type_text, wait_until, window, xdo)
 
 TEXT_KEY = SETTINGS_KEY + r"\text"
 POS_KEY = SETTINGS_KEY + r"\WinPos\Search"
@@ -129,15 +128,6 @@ def exit_program(p):
     p.wait_exit()
 
 
-def away_from_icon():
-    """Moves the mouse off the icon through the tray's empty part, so its
-    tooltip goes and leaves the window in view."""
-    tray, width, height = tray_geometry()
-    xdo("mousemove", "--window", tray, width - 20, height - 13)
-    wait_until(lambda: tooltip() == b"", 6, step=0.2, what="the tooltip to go")
-    xdo("mousemove", 700, 500)
-
-
 def launch():
     """Starts the program with its icon first in the tray. The shell drops the
     icon of a copy that was killed only when the mouse passes over it."""
@@ -149,26 +139,8 @@ def launch():
     return p
 
 
-def program(fn):
-    """Runs a test and ends the copies it left with the close request, so no
-    dead icon stays in the tray for the next test."""
-    def run():
-        try:
-            fn()
-        finally:
-            for _ in range(4):
-                if not window(MAIN_TITLE):
-                    break
-                post(MAIN_TITLE, WM_COMMAND, IDOK)
-                time.sleep(0.3)
-    run.__name__ = fn.__name__
-    run.__wrapped__ = fn
-    return run
-
-
 # ---- the tests ------------------------------------------------------------
 
-@program
 def test_first_start_double_click_and_search():
     query = "検索テスト abc"
     clipboard_text(query)
@@ -199,7 +171,6 @@ def test_first_start_double_click_and_search():
     check(p.running(), "the program ended")
 
 
-@program
 def test_hotkey_brings_up_the_search_window_only_when_set():
     """Wine hands a registered hotkey only to a focused Wine window: the keys go
     to the tray's window, which is Wine's own, not the program's."""
@@ -226,7 +197,6 @@ def test_hotkey_brings_up_the_search_window_only_when_set():
     check(p.running(), "the program ended")
 
 
-@program
 def test_menu_shows_and_every_show_pastes_again():
     clipboard_text("メニューから")
     p = launch()
@@ -256,7 +226,6 @@ def test_menu_shows_and_every_show_pastes_again():
     check(p.running(), "the program ended")
 
 
-@program
 def test_mode_is_stored_when_chosen_and_used_for_searches():
     clipboard_text("mode test")
     p = launch()
@@ -290,7 +259,6 @@ def test_mode_is_stored_when_chosen_and_used_for_searches():
     check(p.running(), "the program ended")
 
 
-@program
 def test_mode_out_of_range_uses_first_template():
     reg_set(SETTINGS_KEY, "mode", 4, (7).to_bytes(4, "little"))
     clipboard_text("seven")
@@ -313,7 +281,6 @@ def search_typed(query, how):
         key("Tab", "Tab", how)
 
 
-@program
 def test_history_keeps_sixteen_newest_first():
     clipboard_text("")
     p = launch()
@@ -361,7 +328,6 @@ def test_history_keeps_sixteen_newest_first():
     check(p.running(), "the program ended")
 
 
-@program
 def test_two_copies_keep_each_others_searches():
     old = ["old0", "old1", "old2"]
     for i, q in enumerate(old):
@@ -381,7 +347,6 @@ def test_two_copies_keep_each_others_searches():
     check(history_values() == want, f"history values {history_values()}")
 
 
-@program
 def test_position_is_kept_across_starts():
     clipboard_text("move me")
     p = launch()
@@ -409,7 +374,7 @@ def check_placements(cases, shot=None):
     comes up: cases are ((x, y), expect), expect giving the corner from the
     window's size."""
     for (x, y), expect in cases:
-        qftool("reg-del-tree", SETTINGS_KEY)
+        reg_delete_tree(SETTINGS_KEY)
         qftool("reg-set-dword", POS_KEY, "posX", x)
         qftool("reg-set-dword", POS_KEY, "posY", y)
         clipboard_text("clamp")
@@ -425,7 +390,6 @@ def check_placements(cases, shot=None):
         exit_program(p)
 
 
-@program
 def test_stored_position_is_pulled_into_the_work_area():
     work = facts(qftool("workarea"))
     check_placements([
@@ -443,7 +407,6 @@ def test_position_on_a_second_monitor_is_kept():
         ], shot="two-monitors")
 
 
-@program
 def test_enter_escape_and_close_box_hide_without_searching():
     clipboard_text("kept")
     p = launch()
@@ -480,7 +443,6 @@ def test_enter_escape_and_close_box_hide_without_searching():
     check(search_state()["items"] == [sjis("kept")], "the list changed")
 
 
-@program
 def test_web_page_commands():
     p = launch()
     choose_menu(MENU_PORTAL)
@@ -493,7 +455,6 @@ def test_web_page_commands():
     check(p.running(), "the program ended")
 
 
-@program
 def test_huge_and_missing_clipboard_text():
     qftool("clip-big", 100000)
     p = launch()
@@ -519,7 +480,6 @@ def test_huge_and_missing_clipboard_text():
     check(p.running(), "the program ended")
 
 
-@program
 def test_empty_search_keeps_all_sixteen_entries():
     queries = [f"query {i}" for i in range(16)]
     for i, q in enumerate(queries):
@@ -536,7 +496,6 @@ def test_empty_search_keeps_all_sixteen_entries():
     check(p.running(), "the program ended")
 
 
-@program
 def test_long_history_entry_is_cut_for_the_shell_and_kept_whole():
     """Only an edited registry puts more into the box than it can show. Such an
     entry would make an address the shell cannot take: the browser gets the
@@ -557,7 +516,7 @@ def test_long_history_entry_is_cut_for_the_shell_and_kept_whole():
 
 
 def bad_values_start_with_defaults(setup):
-    qftool("reg-del-tree", SETTINGS_KEY)
+    reg_delete_tree(SETTINGS_KEY)
     setup()
     clipboard_text("still works")
     p = launch()
@@ -568,7 +527,6 @@ def bad_values_start_with_defaults(setup):
     return p, s
 
 
-@program
 def test_bad_registry_values_fall_back_to_defaults():
     def wrong_types():
         reg_set(SETTINGS_KEY, "mode", 1, b"1\0")

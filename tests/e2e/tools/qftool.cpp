@@ -540,192 +540,212 @@ void PrintFacts(const ProcessFacts& f)
                 f.privateBytes);
 }
 
-} // namespace
+// A command: its name, how many arguments follow it, and what it does with them.
+struct Command {
+    const char* pszName;
+    int nMinArgs, nMaxArgs;
+    int (*run)(char** args, int nArgs);
+};
 
-int main(int argc, char** argv)
+UINT Number(const char* psz)
 {
-    if (argc < 2)
-        return Fail(kExitUsage, "no command");
-    const std::string cmd = argv[1];
-    if (cmd == "acp") {
-        std::printf("%u\n", GetACP());
-        return 0;
+    return static_cast<UINT>(std::strtoul(psz, nullptr, 0));
+}
+
+// title-hex message wparam lparam: the window found by its title, or a failure.
+template <typename Send> int ToWindow(char** a, Send send)
+{
+    HWND h = FindTitled(a[0]);
+    if (!h)
+        return NoWindow(a[0]);
+    send(h, Number(a[1]), static_cast<WPARAM>(std::strtoull(a[2], nullptr, 0)),
+         static_cast<LPARAM>(std::strtoll(a[3], nullptr, 0)));
+    return 0;
+}
+
+int ControlRect(char** a, int)
+{
+    HWND c = FindControl(a[0], a[1]);
+    RECT rc = {};
+    if (!c || !GetWindowRect(c, &rc))
+        return NoControl(a[0], a[1]);
+    std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
+                rc.bottom, IsWindowVisible(c) ? 1 : 0);
+    return 0;
+}
+
+int DroppedRect(char** a, int)
+{
+    HWND c = FindControl(a[0], a[1]);
+    if (!c)
+        return NoControl(a[0], a[1]);
+    RECT rc = {};
+    SendMessageA(c, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&rc));
+    std::printf("left=%ld top=%ld right=%ld bottom=%ld item=%d dropped=%d\n", rc.left, rc.top,
+                rc.right, rc.bottom, static_cast<int>(SendMessageA(c, CB_GETITEMHEIGHT, 0, 0)),
+                static_cast<int>(SendMessageA(c, CB_GETDROPPEDSTATE, 0, 0)));
+    return 0;
+}
+
+int ProcFacts(char** a, int)
+{
+    DWORD pid = GetCurrentProcessId();
+    if (std::strcmp(a[0], "self") != 0) {
+        HWND h = FindTitled(a[0]);
+        if (!h)
+            return NoWindow(a[0]);
+        GetWindowThreadProcessId(h, &pid);
     }
-    if (cmd == "reg-get" && argc == 4)
-        return RegGet(argv[2], argv[3]);
-    if (cmd == "reg-values" && argc == 3) { // every value of a key: name-hex type data-hex
+    PrintFacts(Facts(pid));
+    return 0;
+}
+
+int PostMany(char** a, int)
+{
+    HWND h = FindTitled(a[0]);
+    if (!h)
+        return NoWindow(a[0]);
+    const long count = std::strtol(a[4], nullptr, 10);
+    const DWORD start = GetTickCount();
+    for (long i = 0; i < count; ++i) {
+        PostMessageA(h, Number(a[1]), static_cast<WPARAM>(std::strtoull(a[2], nullptr, 0)),
+                     static_cast<LPARAM>(std::strtoll(a[3], nullptr, 0)));
+        // A sent message is handled once the window's thread asks for its
+        // next message, so this keeps at most one post waiting.
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);
+    }
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);
+    std::printf("posted=%ld ms=%lu\n", count, static_cast<unsigned long>(GetTickCount() - start));
+    return 0;
+}
+
+// command-line-hex [program-hex]: started as given, not waited for.
+int Spawn(char** a, int nArgs)
+{
+    std::string line = UnhexText(a[0]);
+    const std::string program = nArgs == 2 ? UnhexText(a[1]) : std::string();
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nArgs == 2 ? program.c_str() : nullptr, &line[0], nullptr, nullptr, FALSE,
+                        0, nullptr, nullptr, &si, &pi))
+        return Fail(kExitStart, "cannot start " + line);
+    std::printf("%lu\n", static_cast<unsigned long>(pi.dwProcessId));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+}
+
+std::vector<unsigned char> DwordBytes(DWORD v)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(&v);
+    return std::vector<unsigned char>(p, p + sizeof(v));
+}
+
+// clang-format off
+const Command kCommands[] = {
+    {"acp", 0, 0, [](char**, int) { std::printf("%u\n", GetACP()); return 0; }},
+    {"reg-get", 2, 2, [](char** a, int) { return RegGet(a[0], a[1]); }},
+    // sub: every value of a key, as name-hex type data-hex
+    {"reg-values", 1, 1, [](char** a, int) {
         HKEY h;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, argv[2], 0, KEY_READ, &h) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, a[0], 0, KEY_READ, &h) != ERROR_SUCCESS) {
             std::puts("nokey");
             return 0;
         }
         PrintValues(h, "");
         RegCloseKey(h);
         return 0;
-    }
-    if (cmd == "reg-dump" && argc == 3) {
-        RegDump(HKEY_CURRENT_USER, argv[2], argv[2]);
+    }},
+    {"reg-dump", 1, 1, [](char** a, int) { RegDump(HKEY_CURRENT_USER, a[0], a[0]); return 0; }},
+    {"reg-list", 1, 1, [](char** a, int) { return RegList(a[0]); }},
+    {"reg-set", 4, 4, [](char** a, int) { return RegSet(a[0], a[1], Number(a[2]), Unhex(a[3])); }},
+    {"reg-set-dword", 3, 3, [](char** a, int) {
+        return RegSet(a[0], a[1], REG_DWORD,
+                      DwordBytes(static_cast<DWORD>(std::strtoll(a[2], nullptr, 10))));
+    }},
+    // sub name type size: a value of size bytes '7'
+    {"reg-set-big", 4, 4, [](char** a, int) {
+        return RegSet(a[0], a[1], Number(a[2]), std::vector<unsigned char>(Number(a[3]), '7'));
+    }},
+    {"reg-del-tree", 1, 1, [](char** a, int) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, a[0]);
+        RegDeleteKeyA(HKEY_CURRENT_USER, a[0]);
         return 0;
-    }
-    if (cmd == "reg-list" && argc == 3)
-        return RegList(argv[2]);
-    if (cmd == "reg-set" && argc == 6)
-        return RegSet(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)),
-                      Unhex(argv[5]));
-    if (cmd == "reg-set-dword" && argc == 5) {
-        DWORD v = static_cast<DWORD>(std::strtoll(argv[4], nullptr, 10));
-        return RegSet(argv[2], argv[3], REG_DWORD,
-                      std::vector<unsigned char>(reinterpret_cast<unsigned char*>(&v),
-                                                 reinterpret_cast<unsigned char*>(&v) + 4));
-    }
-    if (cmd == "reg-set-big" && argc == 6) { // sub name type size: a value of size bytes '7'
-        std::vector<unsigned char> v(std::strtoul(argv[5], nullptr, 10), '7');
-        return RegSet(argv[2], argv[3], static_cast<DWORD>(std::strtoul(argv[4], nullptr, 10)), v);
-    }
-    if (cmd == "reg-del-tree" && argc == 3) {
-        RegDeleteTreeA(HKEY_CURRENT_USER, argv[2]);
-        RegDeleteKeyA(HKEY_CURRENT_USER, argv[2]);
-        return 0;
-    }
-    if (cmd == "clip-text" && argc == 3) {
-        auto v = Unhex(argv[2]);
+    }},
+    {"clip-text", 1, 1, [](char** a, int) {
+        auto v = Unhex(a[0]);
         return ClipSet(CF_TEXT, v.data(), v.size());
-    }
-    if (cmd == "clip-big" && argc == 3) {
-        std::string s(std::strtoul(argv[2], nullptr, 10), 'a');
+    }},
+    // size: that many bytes of 'a', every tenth a 'Q'
+    {"clip-big", 1, 1, [](char** a, int) {
+        std::string s(Number(a[0]), 'a');
         for (size_t i = 0; i < s.size(); i += 10)
             s[i] = 'Q';
         return ClipSet(CF_TEXT, s.data(), s.size());
-    }
-    if (cmd == "clip-image")
-        return ClipSet(CF_BITMAP, nullptr, 0);
-    if (cmd == "win" && argc == 3) {
-        PrintWindow(FindTitled(argv[2]));
-        return 0;
-    }
-    if (cmd == "win-all" && argc == 3) { // every top-level window with that title
-        std::string title = UnhexText(argv[2]);
+    }},
+    {"clip-image", 0, 0, [](char**, int) { return ClipSet(CF_BITMAP, nullptr, 0); }},
+    {"win", 1, 1, [](char** a, int) { PrintWindow(FindTitled(a[0])); return 0; }},
+    // title-hex: every top-level window with that title
+    {"win-all", 1, 1, [](char** a, int) {
+        const std::string title = UnhexText(a[0]);
         for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, nullptr, title.c_str()));)
             PrintWindow(h);
         return 0;
-    }
-    if (cmd == "combo" && argc == 3) {
-        HWND h = FindTitled(argv[2]);
-        return h ? Combo(h) : NoWindow(argv[2]);
-    }
-    if (cmd == "post" && argc == 6) { // title-hex message wparam lparam
-        HWND h = FindTitled(argv[2]);
-        if (!h)
-            return NoWindow(argv[2]);
-        PostMessageA(h, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
-                     static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)),
-                     static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0)));
-        return 0;
-    }
-    if (cmd == "send" && argc == 6) {
-        HWND h = FindTitled(argv[2]);
-        if (!h)
-            return NoWindow(argv[2]);
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(h, static_cast<UINT>(std::strtoul(argv[3], nullptr, 0)),
-                            static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0)),
-                            static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0)), SMTO_NORMAL,
-                            5000, &r);
-        return 0;
-    }
-    if (cmd == "ctrl-text" && argc == 4) {
-        HWND c = FindControl(argv[2], argv[3]);
+    }},
+    {"combo", 1, 1, [](char** a, int) {
+        HWND h = FindTitled(a[0]);
+        return h ? Combo(h) : NoWindow(a[0]);
+    }},
+    {"post", 4, 4, [](char** a, int) { return ToWindow(a, PostMessageA); }},
+    {"send", 4, 4, [](char** a, int) {
+        return ToWindow(a, [](HWND h, UINT m, WPARAM w, LPARAM l) {
+            DWORD_PTR r = 0;
+            SendMessageTimeoutA(h, m, w, l, SMTO_NORMAL, 5000, &r);
+        });
+    }},
+    {"ctrl-text", 2, 2, [](char** a, int) {
+        HWND c = FindControl(a[0], a[1]);
         if (!c)
-            return NoControl(argv[2], argv[3]);
-        std::string t = Text(c);
+            return NoControl(a[0], a[1]);
+        const std::string t = Text(c);
         std::printf("%s\n", Hex(t.data(), t.size()).c_str());
         return 0;
-    }
-    if (cmd == "ctrl-rect" && argc == 4) { // title-hex id: the control's screen rectangle
-        HWND c = FindControl(argv[2], argv[3]);
-        RECT rc = {};
-        if (!c || !GetWindowRect(c, &rc))
-            return NoControl(argv[2], argv[3]);
-        std::printf("left=%ld top=%ld right=%ld bottom=%ld visible=%d\n", rc.left, rc.top, rc.right,
-                    rc.bottom, IsWindowVisible(c) ? 1 : 0);
-        return 0;
-    }
-    if (cmd == "workarea") {
+    }},
+    {"ctrl-rect", 2, 2, ControlRect},       // title-hex id: the control's screen rectangle
+    {"workarea", 0, 0, [](char**, int) {
         RECT rc = {};
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
         std::printf("left=%ld top=%ld right=%ld bottom=%ld\n", rc.left, rc.top, rc.right,
                     rc.bottom);
         return 0;
+    }},
+    {"dropped-rect", 2, 2, DroppedRect},    // title-hex id: a drop-down list and item height
+    {"proc-facts", 1, 1, ProcFacts},        // title-hex of one of its windows, or "self"
+    {"post-n", 5, 5, PostMany},             // title-hex message wparam lparam count
+    {"spawn", 1, 2, Spawn},
+    {"taskbar-created", 0, 0, [](char**, int) { return TaskbarCreated(); }},
+    {"stand-in", 2, 2, [](char** a, int) { return StandIn(a[0], std::atoi(a[1])); }},
+    // title-prefix-hex control-id
+    {"wizard", 2, 2, [](char** a, int) { return Wizard(UnhexText(a[0]), std::atoi(a[1])); }},
+    {"tooltip", 0, 0, [](char**, int) { return Tooltip(); }},
+    // path seconds ready-file
+    {"hold", 3, 3, [](char** a, int) { return Hold(a[0], std::atoi(a[1]), a[2]); }},
+};
+// clang-format on
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Fail(kExitUsage, "no command");
+    const int nArgs = argc - 2;
+    for (const Command& c : kCommands) {
+        if (std::strcmp(argv[1], c.pszName) == 0 && nArgs >= c.nMinArgs && nArgs <= c.nMaxArgs)
+            return c.run(argv + 2, nArgs);
     }
-    // title-hex id: a drop-down box's list and item height
-    if (cmd == "dropped-rect" && argc == 4) {
-        HWND c = FindControl(argv[2], argv[3]);
-        if (!c)
-            return NoControl(argv[2], argv[3]);
-        RECT rc = {};
-        SendMessageA(c, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&rc));
-        std::printf("left=%ld top=%ld right=%ld bottom=%ld item=%d dropped=%d\n", rc.left, rc.top,
-                    rc.right, rc.bottom, static_cast<int>(SendMessageA(c, CB_GETITEMHEIGHT, 0, 0)),
-                    static_cast<int>(SendMessageA(c, CB_GETDROPPEDSTATE, 0, 0)));
-        return 0;
-    }
-    if (cmd == "proc-facts" && argc == 3) { // title-hex of one of its windows, or "self"
-        DWORD pid = GetCurrentProcessId();
-        if (std::strcmp(argv[2], "self") != 0) {
-            HWND h = FindTitled(argv[2]);
-            if (!h)
-                return NoWindow(argv[2]);
-            GetWindowThreadProcessId(h, &pid);
-        }
-        PrintFacts(Facts(pid));
-        return 0;
-    }
-    if (cmd == "post-n" && argc == 7) { // title-hex message wparam lparam count
-        HWND h = FindTitled(argv[2]);
-        if (!h)
-            return NoWindow(argv[2]);
-        const UINT msg = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
-        const WPARAM wp = static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0));
-        const LPARAM lp = static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0));
-        const long count = std::strtol(argv[6], nullptr, 10);
-        const DWORD start = GetTickCount();
-        for (long i = 0; i < count; ++i) {
-            PostMessageA(h, msg, wp, lp);
-            // A sent message is handled once the window's thread asks for its
-            // next message, so this keeps at most one post waiting.
-            DWORD_PTR r = 0;
-            SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);
-        }
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &r);
-        std::printf("posted=%ld ms=%lu\n", count,
-                    static_cast<unsigned long>(GetTickCount() - start));
-        return 0;
-    }
-    // command-line-hex [program-hex]: started as given, not waited for
-    if (cmd == "spawn" && (argc == 3 || argc == 4)) {
-        std::string line = UnhexText(argv[2]);
-        const std::string program = argc == 4 ? UnhexText(argv[3]) : std::string();
-        STARTUPINFOA si = {};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi = {};
-        if (!CreateProcessA(argc == 4 ? program.c_str() : nullptr, &line[0], nullptr, nullptr,
-                            FALSE, 0, nullptr, nullptr, &si, &pi))
-            return Fail(kExitStart, "cannot start " + line);
-        std::printf("%lu\n", static_cast<unsigned long>(pi.dwProcessId));
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        return 0;
-    }
-    if (cmd == "taskbar-created")
-        return TaskbarCreated();
-    if (cmd == "stand-in" && argc == 4)
-        return StandIn(argv[2], std::atoi(argv[3]));
-    if (cmd == "wizard" && argc == 4) // title-prefix-hex control-id
-        return Wizard(UnhexText(argv[2]), std::atoi(argv[3]));
-    if (cmd == "tooltip")
-        return Tooltip();
-    if (cmd == "hold" && argc == 5) // path seconds ready-file
-        return Hold(argv[2], std::atoi(argv[3]), argv[4]);
-    return Fail(kExitUsage, "unknown command or wrong arguments: " + cmd);
+    return Fail(kExitUsage, std::string("unknown command or wrong arguments: ") + argv[1]);
 }
