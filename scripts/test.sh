@@ -61,57 +61,34 @@ rm -rf "$QF_ARTIFACTS"
 mkdir -p "$QF_ARTIFACTS"
 trap 'qf_env_down' EXIT
 
-# Adds the GoogleTest cases of the logs to the totals and prints the step's
-# line; a program that failed without a failing case (a crash) counts as one
-# failure, and the end of its log is shown. Arguments: the step's name, then
-# pairs of log and exit code.
-gtest_step() {
-  local name=$1 p=0 f=0 logs=() crashed=() log rc lp lf
-  shift
-  while [ $# -gt 1 ]; do
-    log=$1 rc=$2
-    shift 2
-    logs+=("$log")
-    lp=$(grep -Eo '(^|: )\[  PASSED  \] [0-9]+' "$log" | grep -Eo '[0-9]+$' | awk '{s+=$1} END {print s+0}')
-    lf=$(grep -Eo '[0-9]+ FAILED TESTS?' "$log" | grep -Eo '^[0-9]+' | awk '{s+=$1} END {print s+0}')
-    p=$((p + lp)) f=$((f + lf))
-    [ "$rc" -ne 0 ] && [ "$lf" -eq 0 ] && crashed+=("$log")
-  done
-  passed=$((passed + p)) failed=$((failed + f + ${#crashed[@]}))
-  echo "$name: $p passed, $f failed$([ ${#crashed[@]} -eq 0 ] || echo ", ${#crashed[@]} crashed")"
-  grep -hE '\[  FAILED  \] [A-Za-z]' "${logs[@]}" | sed -E 's/ \([0-9]+ ms\)$//' | sort -u |
-    sed 's/^/  /'
-  for log in "${crashed[@]}"; do
-    show_tail "$log"
-  done
+# Runs a ctest selection of the unit programs and adds their GoogleTest cases
+# to the totals (scripts/unit-counts.py reads ctest's JUnit report).
+# Arguments: the step's name, its log, ctest's selection.
+unit_step() {
+  local name=$1 log=$2 out
+  shift 2
+  ctest --test-dir build/win64 -V -j 2 --output-junit "$root/$log.xml" "$@" >"$log" 2>&1
+  if ! out=$(python3 scripts/unit-counts.py "$log.xml" "$name (log: $log)"); then
+    tally "$log" "" ""
+    return
+  fi
+  echo "$out" | sed '$d'
+  set -- $(echo "$out" | tail -n 1)
+  tally "$log" "$2" "$3"
 }
 
-# Unit tests, code page 932: one ctest entry per test program.
+# Unit tests, code page 932: one ctest entry per test program; then every
+# program once more with the heap checking its blocks, where any message of
+# Wine's heap fails the program.
 qf_env_up "$root/build/wine-unit"
-ctest --test-dir build/win64 -V -j 2 -LE heap >build/unit.log 2>&1
-gtest_step "unit, code page 932 (log: build/unit.log)" build/unit.log $?
-
-# Every unit program once more with the heap checking its blocks (label
-# "heap"); each program counts once: clean, or failed with what Wine reported.
-ctest --test-dir build/win64 -j 2 -L heap --output-on-failure >build/unit-heap.log 2>&1
-heap_total=$(grep -Eo 'tests failed out of [0-9]+' build/unit-heap.log | grep -Eo '[0-9]+$')
-heap_failed=$(grep -Eo '[0-9]+ tests failed out of' build/unit-heap.log | grep -Eo '^[0-9]+')
-echo "unit, heap check: $((${heap_total:-0} - ${heap_failed:-0})) of ${heap_total:-0} programs clean (log: build/unit-heap.log)"
-grep -E '\*\*\*|err:heap|warn:heap' build/unit-heap.log | sort -u | head -n 40 | sed 's/^/  /'
-tally build/unit-heap.log "${heap_total:+$((heap_total - ${heap_failed:-0}))}" "${heap_failed:-0}"
+unit_step "unit, code page 932" build/unit.log -LE 'heap|cp1252'
+unit_step "unit, heap check" build/unit-heap.log -L heap
 qf_env_down
 
-# The code-page-dependent unit tests again under code page 1252.
+# The unit programs again under code page 1252.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 qf_env_up "$root/build/wine-1252"
-runs=()
-for t in unit_search unit_registry unit_framework unit_widgets unit_tray unit_app; do
-  exe=build/win64/tests/$t.exe
-  [ -f "$exe" ] || continue
-  "$QF_WINE" "$exe" --gtest_brief=1 </dev/null >"build/$t-1252.log" 2>&1
-  runs+=("build/$t-1252.log" $?)
-done
-gtest_step "unit, code page 1252 (logs: build/unit_*-1252.log)" "${runs[@]}"
+unit_step "unit, code page 1252" build/unit-1252.log -L cp1252
 qf_env_down
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
