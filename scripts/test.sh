@@ -46,6 +46,11 @@ tally() {
 
 bash scripts/setup.sh || { echo "0 passed, 1 failed"; exit 1; }
 
+# One release date for the whole run, so the second build of the
+# reproducibility check dates its files as the first did.
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null)}
+[ -n "$SOURCE_DATE_EPOCH" ] && export SOURCE_DATE_EPOCH
+
 required_step build build/build.log bash scripts/build.sh
 echo "build: win64 and win32 built (log: build/build.log)"
 
