@@ -13,6 +13,7 @@ PACKAGES=(
   locales fonts-ipafont-gothic fonts-wine
   cmake make googletest python3 nsis clang-format
   osslsigncode openssl python3-yaml
+  debootstrap xclip
 )
 
 mkdir -p build

@@ -4,8 +4,8 @@
 # formatting and the layers of the includes, runs the unit tests under Wine
 # through ctest (code page 932, again with heap checking, then the
 # code-page-dependent ones under 1252), then the end-to-end tests on the real
-# program, a second build that must give the same release, and a quick pass of
-# the benchmark.
+# program, a second build that must give the same release, a quick pass of the
+# benchmark and a smoke test of the 32-bit program under emulation.
 # One line per step; the full logs stay in build/. Ends with "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -129,6 +129,15 @@ else
   show_tail build/bench.log
   failed=$((failed + 1))
 fi
+
+# The 32-bit program under i386 Wine in user-mode emulation; the first run on
+# a machine makes its chroot and prefix (cached under ~/.cache/quillfind/).
+bash scripts/x86-env.sh run python3 tests/e2e/x86_smoke.py >build/x86-smoke.log 2>&1
+p=$(grep -Eo '^x86 smoke: [0-9]+ passed' build/x86-smoke.log | grep -Eo '[0-9]+')
+f=$(grep -Eo '^x86 smoke: [0-9]+ passed, [0-9]+ failed' build/x86-smoke.log | grep -Eo '[0-9]+$')
+echo "x86 smoke: ${p:-0} passed, ${f:-0} failed (log: build/x86-smoke.log)"
+grep -E '^(FAIL |x86 smoke: [a-z])' build/x86-smoke.log | sed 's/^/  /'
+tally build/x86-smoke.log "$p" "$f"
 
 echo "Artifacts (screenshots): $QF_ARTIFACTS"
 echo "$passed passed, $failed failed"

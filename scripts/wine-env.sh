@@ -20,6 +20,10 @@ export LC_ALL=$LANG
 
 qf_wine() { "$QF_WINE" "$@" </dev/null; }
 
+# The fonts a Japanese desktop names in its dialogs, as name:font.
+QF_FONT_SUBSTITUTES=("ＭＳ Ｐゴシック:IPAPGothic" "ＭＳ ゴシック:IPAGothic" "MS PGothic:IPAPGothic"
+  "MS Gothic:IPAGothic" "MS Shell Dlg:IPAPGothic" "MS UI Gothic:IPAPGothic")
+
 qf_make_template() {
   [ -f "$QF_TEMPLATE/.ready" ] && return 0
   echo "wine-env: creating the template Wine prefix (once per machine)"
@@ -34,9 +38,7 @@ qf_make_template() {
     # Wine places and frames its windows itself: no window manager needed,
     # and a window put at (40, 40) is at (40, 40) on the screen.
     "$QF_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    # The fonts a Japanese desktop names in its dialogs.
-    for f in "ＭＳ Ｐゴシック:IPAPGothic" "ＭＳ ゴシック:IPAGothic" "MS PGothic:IPAPGothic" \
-             "MS Gothic:IPAGothic" "MS Shell Dlg:IPAPGothic" "MS UI Gothic:IPAPGothic"; do
+    for f in "${QF_FONT_SUBSTITUTES[@]}"; do
       "$QF_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
         /v "${f%%:*}" /d "${f#*:}" /f >/dev/null 2>&1
     done

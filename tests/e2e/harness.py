@@ -5,6 +5,7 @@ and exports WINEPREFIX, DISPLAY and QF_BUILD; everything here works on them.
 """
 import contextlib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -265,11 +266,11 @@ def menu_window():
     return None
 
 
-def open_menu(index=0):
+def open_menu(index=0, timeout=4):
     for _ in range(3):
         right_click_icon(index)
         try:
-            return wait_until(menu_window, 4, what="the tray menu")
+            return wait_until(menu_window, timeout, what="the tray menu")
         except Failure:
             xdo("key", "Escape", check_rc=False)
     raise Failure("the tray menu did not open")
@@ -283,11 +284,30 @@ def close_menu():
         wait_until(lambda: not menu_window(), 5, what="the menu to close")
 
 
-def choose_menu(item, index=0):
-    m = open_menu(index)
+def choose_menu(item, index=0, timeout=4):
+    m = open_menu(index, timeout)
     xdo("windowfocus", m, check_rc=False)
     keys = ["Down"] * (item + 1) + ["Return"]
     xdo("key", "--delay", "60", *keys)
+
+
+def x_window(title, visible=True):
+    """The X window of the top-level window with that exact title, or None:
+    asked of the X server, with no Windows process started. Wine keeps the X
+    window of a hidden window unmapped."""
+    ids = xdo("search", *(["--onlyvisible"] if visible else []), "--name",
+              f"^{re.escape(title)}$", check_rc=False).split()
+    return ids[0] if ids else None
+
+
+def x_clipboard(text):
+    """Owns the X clipboard with the text until the process it returns is
+    ended; Wine's desktop takes the text in when the owner changes."""
+    p = subprocess.Popen(["xclip", "-selection", "clipboard", "-quiet"], stdin=subprocess.PIPE,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    p.stdin.write(text.encode())
+    p.stdin.close()
+    return p
 
 
 def key(*keys):
@@ -359,10 +379,11 @@ def drag(x0, y0, x1, y1):
 # ---- the program ----------------------------------------------------------
 
 class Program:
-    """One running copy of the program."""
+    """One running copy of the program; another build's copy (exe) can be
+    started through another Wine (a command as a list)."""
 
-    def __init__(self, *args):
-        self.proc = subprocess.Popen([WINE, str(EXE), *args], stdin=subprocess.DEVNULL,
+    def __init__(self, *args, exe=EXE, wine=(WINE,)):
+        self.proc = subprocess.Popen([*wine, str(exe), *args], stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def running(self):
@@ -452,9 +473,13 @@ def kill_all_copies():
     wait_until(lambda: not windows(MAIN_TITLE), 10, what="every copy to end")
 
 
-def reg_values(sub):
+def reg_values(sub, saved_in=None):
     """Every value of a key under HKCU in one call: {name: (type, bytes)}, or
-    None when the key is missing."""
+    None when the key is missing. With a prefix folder for saved_in, read from
+    its user.reg on this side, as the wineserver last saved it (every 30 s
+    while anything changed), so no Windows process is started."""
+    if saved_in is not None:
+        return saved_values(Path(saved_in) / "user.reg", sub)
     out = qftool("reg-values", sub)
     if out.strip() == "nokey":
         return None
@@ -462,6 +487,35 @@ def reg_values(sub):
     for line in out.splitlines():
         name, typ, data = (line.split(" ") + ["", ""])[:3]
         values[bytes.fromhex(name).decode("latin-1")] = (int(typ), bytes.fromhex(data))
+    return values
+
+
+def unescape_saved(text):
+    """A name or text of a Wine registry file as it was set."""
+    return re.sub(r"\\(x[0-9a-fA-F]{1,4}|[0-7]{1,3}|.)", lambda m: (
+        chr(int(m[1][1:], 16)) if m[1][0] == "x" else chr(int(m[1], 8)) if m[1].isdigit()
+        else {"n": "\n", "r": "\r", "t": "\t"}.get(m[1], m[1])), text)
+
+
+def saved_values(path, sub):
+    """The text and number values of a key in a Wine registry file, in
+    reg_values' form: text as code-page bytes with its terminator, as a
+    Windows program reads it. Values of other types are left out."""
+    key = "[" + sub.replace("\\", "\\\\").lower()
+    values, inside = None, False
+    for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+        if line.startswith("["):
+            # A key with subkeys and no values has no section of its own.
+            name = line.rpartition(" ")[0].lower()
+            inside = name == key + "]"
+            if inside or name.startswith(key + "\\\\"):
+                values = values or {}
+            continue
+        m = inside and re.match(r'(@|"(?:[^"\\]|\\.)*")=(?:"(.*)"|dword:([0-9a-f]{8}))$', line)
+        if m:
+            name = "" if m[1] == "@" else unescape_saved(m[1][1:-1])
+            values[name] = ((1, unescape_saved(m[2]).encode("cp932") + b"\0") if m[3] is None
+                            else (4, int(m[3], 16).to_bytes(4, "little")))
     return values
 
 
