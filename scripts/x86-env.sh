@@ -40,12 +40,18 @@ x86() {
   "${chroot_env[@]}" "$@" </dev/null
 }
 
+# Binds folders or files into the chroot $1. Never a folder of the host that
+# holds files: should a run be killed, its mounts stay, and removing the cache
+# would then remove those files too. /proc refuses it, and a file that is a
+# mount point cannot be removed.
 mounted=()
 mount_into() {
   local root=$1 what
   shift
   for what in "$@"; do
-    mkdir -p "$root$what"
+    if [ -d "$what" ]; then mkdir -p "$root$what"; else
+      mkdir -p "$(dirname "$root$what")" && touch "$root$what"
+    fi
     mount --bind "$what" "$root$what" || return 1
     mounted+=("$root$what")
   done
@@ -101,7 +107,7 @@ fetch_qemu() {
 }
 
 # The prefix's settings as one registry file (UTF-16, for the Japanese font
-# names) for one Windows process to import: every process costs a minute here.
+# names), for one Windows process to import.
 prefix_settings() {
   {
     printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
@@ -131,7 +137,7 @@ make_cache() {
   printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb %s bookworm-security main\n' \
     "$mirror" "$mirror" "${mirror%/debian}/debian-security" >"$root/etc/apt/sources.list"
   echo 'ja_JP.UTF-8 UTF-8' >"$root/etc/locale.gen"
-  mount_into "$root" /proc /dev || return 1
+  mount_into "$root" /proc || return 1
   t0=$SECONDS
   # The security suite's i386 index has been caught mid-sync on the mirror
   # ("File has unexpected size"); the install fails if what it needs is missing.
@@ -167,8 +173,9 @@ own_processes() {
 }
 
 # What finish must see after run has returned.
-rundir='' xvfb='' root=$cache/root
+rundir='' xvfb='' command='' root=$cache/root
 finish() {
+  [ -z "$command" ] || kill "$command" 2>/dev/null
   if [ -n "$rundir" ]; then
     in_chroot "$root" "$QF_X86_RUN"
     timeout 120 "${chroot_env[@]}" wineserver -k </dev/null >/dev/null 2>&1
@@ -199,29 +206,41 @@ run() {
     say "making the i386 chroot and the win32 prefix (once per machine)"
     make_cache || { echo "x86 smoke: the chroot or its prefix could not be made"; return 1; }
   fi
+  # A run holds the lock in its folder while it lives; a folder whose lock
+  # is free was left by a run that was killed.
+  for d in "$root"/qf/run.*; do
+    [ -d "$d" ] && flock -n "$d/.lock" true && rm -rf "$d"
+  done
+  rundir=$(mktemp -d "$root/qf/run.XXXXXX")
+  exec 8>"$rundir/.lock"
+  flock 8
   flock -u 9
   register_binfmt "$cache/qemu-i386" || return 1
   x86 "$root" / /bin/true || { echo "x86 smoke: i386 programs do not run here"; return 1; }
 
-  rundir=$(mktemp -d "$root/qf/run.XXXXXX")
   export QF_X86_ROOT=$root QF_X86_RUN=${rundir#"$root"} WINEPREFIX=$rundir/prefix
-  cp -a "$root/qf/template/prefix" "$rundir/prefix"
-  mkdir -p "$rundir/tmp" "$rundir/prefix/drive_c/qf"
-  cp "$repo/build/win32/Quillfind.exe" "$repo/build/win32/tools/catcher.exe" \
-    "$rundir/prefix/drive_c/qf/"
+  if ! { mkdir "$rundir/tmp" && cp -a "$root/qf/template/prefix" "$rundir/prefix" &&
+    mkdir "$rundir/prefix/drive_c/qf" && cp "$repo/build/win32/Quillfind.exe" \
+    "$repo/build/win32/tools/catcher.exe" "$rundir/prefix/drive_c/qf/"; }; then
+    echo "x86 smoke: the run's prefix could not be made"
+    return 1
+  fi
 
   n=$(qf_free_display 150)
   Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$rundir/xvfb.log" 2>&1 &
   xvfb=$!
   export DISPLAY=:$n
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  mount_into "$root" /proc /dev /tmp/.X11-unix ||
+  mount_into "$root" /proc "/tmp/.X11-unix/X$n" ||
     { echo "x86 smoke: cannot mount into the chroot"; return 1; }
   t0=$SECONDS
   x86 "$root" "$QF_X86_RUN" wineserver -p
   x86 "$root" "$QF_X86_RUN" wine wineboot
   say "the wineserver and the desktop started in $((SECONDS - t0)) s"
-  "$@"
+  # Waited for in the background, so that a signal ends the run at once.
+  "$@" &
+  command=$!
+  wait $command
 }
 
 case ${1:-} in
