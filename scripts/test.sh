@@ -133,8 +133,7 @@ fi
 # The 32-bit program under i386 Wine in user-mode emulation; the first run on
 # a machine makes its chroot and prefix (cached under ~/.cache/quillfind/).
 bash scripts/x86-env.sh run python3 tests/e2e/x86_smoke.py >build/x86-smoke.log 2>&1
-p=$(grep -Eo '^x86 smoke: [0-9]+ passed' build/x86-smoke.log | grep -Eo '[0-9]+')
-f=$(grep -Eo '^x86 smoke: [0-9]+ passed, [0-9]+ failed' build/x86-smoke.log | grep -Eo '[0-9]+$')
+read -r p f < <(sed -nE 's/^x86 smoke: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' build/x86-smoke.log)
 echo "x86 smoke: ${p:-0} passed, ${f:-0} failed (log: build/x86-smoke.log)"
 grep -E '^(FAIL |x86 smoke: [a-z])' build/x86-smoke.log | sed 's/^/  /'
 tally build/x86-smoke.log "$p" "$f"
