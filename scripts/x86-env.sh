@@ -69,7 +69,8 @@ unmount_all() {
 
 binfmt=/proc/sys/fs/binfmt_misc
 binfmt_usable() {
-  [ "$(id -u)" -eq 0 ] || { echo "x86 smoke: cannot register the i386 handler: not root"; return 1; }
+  [ "$(id -u)" -eq 0 ] ||
+    { echo "x86 smoke: cannot register the i386 handler: not root"; return 1; }
   [ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt 2>/dev/null ||
     { echo "x86 smoke: cannot register the i386 handler: binfmt_misc cannot be mounted"; return 1; }
 }
@@ -159,7 +160,8 @@ make_cache() {
   x86 "$root" $dir timeout 1200 wineserver -w
   x86 "$root" $dir wineserver -k
   say "the win32 prefix took $((SECONDS - t0)) s"
-  grep -q 'catcher.exe' "$root$dir/prefix/system.reg" || { say "the prefix lacks its settings"; return 1; }
+  grep -q 'catcher.exe' "$root$dir/prefix/system.reg" ||
+    { say "the prefix lacks its settings"; return 1; }
   unmount_all
   rm -rf "$root$dir/tmp" "$root$dir/settings.reg"
   touch "$building/.ready"

@@ -37,10 +37,15 @@ def start():
     check(not x_window(MAIN_TITLE), "the main window must stay hidden")
 
 
+def shown_for_keys(title, what):
+    """Waits until the window is shown and has the keyboard, so keys reach it."""
+    shown = until(lambda: x_window(title), what)
+    until(lambda: xdo("getwindowfocus", check_rc=False) == shown, f"{what} to take the keys")
+
+
 def show_search():
     double_click_icon()
-    shown = until(lambda: x_window(SEARCH_TITLE), "the search window")
-    until(lambda: xdo("getwindowfocus") == shown, "the search window to take the keyboard")
+    shown_for_keys(SEARCH_TITLE, "the search window")
 
 
 def search():
@@ -51,7 +56,7 @@ def search():
 
 def about_box():
     choose_menu(MENU_ABOUT, timeout=LIMIT)
-    until(lambda: x_window(ABOUT_TITLE), "the version box")
+    shown_for_keys(ABOUT_TITLE, "the version box")
     key("Return")  # its default button, OK
     until(lambda: not x_window(ABOUT_TITLE, visible=False), "the version box to go")
 
