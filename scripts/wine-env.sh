@@ -4,8 +4,10 @@
 #   qf_env_down     ends Wine and Xvfb
 # shellcheck shell=bash
 
-QF_WINE=/usr/lib/wine/wine64
-QF_WINESERVER=/usr/lib/wine/wineserver64
+# The one place that names Wine's programs; the ctest wrapper and the
+# end-to-end harness take them from here.
+export QF_WINE=/usr/lib/wine/wine64
+export QF_WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$QF_WINESERVER" ] || QF_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 # The template's recipe version: raise it whenever qf_make_template changes, so
 # every machine builds the new template beside the old one (which other runs

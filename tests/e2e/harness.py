@@ -14,7 +14,9 @@ from pathlib import Path
 
 from xscreen import XScreen
 
-WINE = "/usr/lib/wine/wine64"
+# Wine's programs as scripts/wine-env.sh names them.
+WINE = os.environ.get("QF_WINE", "")
+WINESERVER = os.environ.get("QF_WINESERVER", "")
 BUILD = Path(os.environ.get("QF_BUILD", Path(__file__).resolve().parents[2] / "build" / "win64"))
 EXE = BUILD / "Quillfind.exe"
 QFTOOL = BUILD / "tools" / "qftool.exe"
@@ -25,8 +27,6 @@ SETTINGS_KEY = r"Software\VORNELIX\Quillfind"
 MAKER_KEY = r"Software\VORNELIX"
 
 TEMPLATE = os.environ.get("QF_TEMPLATE", "")
-WINESERVER = next((w for w in ("/usr/lib/wine/wineserver64", shutil.which("wineserver"))
-                   if w and os.path.exists(w)), "/usr/lib/wine/wineserver")
 MAIN_TITLE = "__@Qf@__"
 SEARCH_TITLE = "　検索条件を入力し、検索ボタンを押して下さい。"
 ABOUT_TITLE = "Qf検索ヘルパーのﾊﾞｰｼﾞｮﾝ情報"
