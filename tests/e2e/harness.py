@@ -91,9 +91,12 @@ def run_tool(program, *args, check_rc=True, timeout=30):
     it fails, the failure names its exit code and the end of its stderr."""
     # Output goes through files: a Wine process may start background
     # processes that would hold a pipe open long after the tool has ended.
+    # Wine's own error messages go to the tool's stderr: a tool that ends
+    # with Wine's exit code 1 and nothing else would say nothing of why.
+    env = dict(os.environ, WINEDEBUG="err+all,fixme-all")
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
         r = subprocess.run([WINE, str(program), *map(str, args)], stdin=subprocess.DEVNULL,
-                           stdout=out, stderr=err, timeout=timeout)
+                           stdout=out, stderr=err, timeout=timeout, env=env)
         out.seek(0)
         err.seek(0)
         text = out.read().decode("latin-1")
