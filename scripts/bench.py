@@ -50,7 +50,6 @@ from harness import (BUILD, ID_SEARCH, IDOK, MAIN_TITLE, SEARCH_TITLE, SETTINGS_
                      xdo)
 
 MINIMAL = BUILD / "tools" / "minimal.exe"
-TRAY_NAME = "Wine System Tray"
 MINIMAL_MAIN = "__@QfMinimal@__"
 MINIMAL_SEARCH = "minimal search"
 QUERY = "検索テスト abc"
@@ -67,7 +66,7 @@ class Subject:
     def start(self, screen):
         """Starts the program; the seconds until its icon shows in the tray,
         which the shell shows only while it holds an icon."""
-        tray = screen.find(TRAY_NAME)
+        tray = screen.find(harness.TRAY_TITLE)
         if tray and screen.mapped(tray):
             raise harness.Failure(f"{self.name}: another icon is in the tray")
         t0 = time.monotonic()
@@ -79,7 +78,7 @@ class Subject:
                 raise harness.Failure(f"{self.name}: no icon")
             time.sleep(0.002)
             if not tray or screen.mapped(tray) is None:
-                tray = screen.find(TRAY_NAME)
+                tray = screen.find(harness.TRAY_TITLE)
         elapsed = time.monotonic() - t0
         wait_until(lambda: window(self.main_title), 20, what=f"{self.name} to start")
         time.sleep(0.5)

@@ -28,6 +28,7 @@ MAKER_KEY = r"Software\VORNELIX"
 
 TEMPLATE = os.environ.get("QF_TEMPLATE", "")
 MAIN_TITLE = "__@Qf@__"
+TRAY_TITLE = "Wine System Tray"  # the shell's window holding the icons
 SEARCH_TITLE = "　検索条件を入力し、検索ボタンを押して下さい。"
 ABOUT_TITLE = "Qf検索ヘルパーのﾊﾞｰｼﾞｮﾝ情報"
 DEFAULT_TIP = "右クリックでメニュー表示"
@@ -213,8 +214,7 @@ def xdo(*args, check_rc=True):
 
 
 def tray_window():
-    ids = xdo("search", "--onlyvisible", "--name", "Wine System Tray", check_rc=False).split()
-    return ids[0] if ids else None
+    return x_window(TRAY_TITLE)
 
 
 def tray_geometry():

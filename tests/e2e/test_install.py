@@ -80,8 +80,9 @@ def differences(before, after):
 def check_as_before(before, what="left behind or changed"):
     """HKCU and the profile are as they were: HKCU at once, the profile within
     moments (the uninstaller's own file goes once it has ended)."""
-    if differences(before[:1], (reg_dump(""),)):
-        raise Failure(f"{what}:\n" + "\n".join(differences(before[:1], (reg_dump(""),))))
+    changed = differences(before[:1], (reg_dump(""),))
+    if changed:
+        raise Failure(f"{what}:\n" + "\n".join(changed))
     try:
         wait_until(lambda: not differences(before, snapshot()), 10, step=0.5)
     except Failure:
