@@ -13,6 +13,7 @@
 
 #include "framework/String.h"
 #include "util/binary/Binary.h"
+#include "util/registry/RegKey.h"
 
 class CRegistry {
 public:
@@ -165,4 +166,51 @@ protected:
     HKEY m_hRoot;
     CString m_strPath;
     CString m_strSubKey;
+
+private:
+    // How an overload opens its key before the open-key call, named for what
+    // follows it. The key closes with its owner on every path out.
+
+    // For reading: the sub-key opened right under its root; nothing is created.
+    static bool OpenToRead(HKEY hRoot, const char* pszSubKey, CRegKey& key)
+    {
+        return key.Open(hRoot, pszSubKey, KEY_READ) == ERROR_SUCCESS;
+    }
+
+    // The same for a path resolved against the object; defined with ResolvePath.
+    bool OpenToRead(const CString& strPath, CRegKey& key);
+
+    // For changing what is there: deleting values or keys, or creating keys
+    // below an opened root. Opened as it is; nothing is created.
+    static bool OpenToChange(HKEY hRoot, const char* pszSubKey, CRegKey& key)
+    {
+        return key.Open(hRoot, pszSubKey, KEY_READ | KEY_WRITE) == ERROR_SUCCESS;
+    }
+
+    // For writing: the sub-key created, with any missing keys on the way, or
+    // opened as it is.
+    static bool CreateToWrite(HKEY hRoot, const char* pszSubKey, CRegKey& key)
+    {
+        return key.Create(hRoot, pszSubKey) == ERROR_SUCCESS;
+    }
+
+    // The same for a path resolved against the object; defined with ResolvePath.
+    bool CreateToWrite(const CString& strPath, CRegKey& key);
+
+    // The long group is the int group under another type. The int read works
+    // on a copy, which goes back whatever the result, so the long sees
+    // exactly what an int would.
+    template <typename ReadInt> static BOOL ReadLongAsInt(long* plValue, ReadInt readInt)
+    {
+        if (!plValue)
+            return FALSE;
+        int nValue = static_cast<int>(*plValue);
+        BOOL bResult = readInt(&nValue);
+        *plValue = nValue;
+        return bResult;
+    }
+
+    // DeleteTree's fallback: the last component of the path is a value name,
+    // the rest names its key.
+    static BOOL DeleteValueAtPath(HKEY hParent, const char* pszPath);
 };

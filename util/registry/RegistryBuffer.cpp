@@ -2,16 +2,12 @@
 // into a buffer sized to the value.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryOpen.h"
-
 #include <climits>
-
-using namespace RegistryOpen;
 
 BOOL CRegistry::SetBinary(HKEY hRoot, CString strSubKey, CString strName, CBinary binValue)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && SetBinary(key.Get(), strName, binValue);
+    return CreateToWrite(hRoot, strSubKey, key) && SetBinary(key.Get(), strName, binValue);
 }
 
 BOOL CRegistry::SetBinary(HKEY hKey, CString strName, CBinary binValue)
@@ -23,7 +19,7 @@ BOOL CRegistry::SetBinary(HKEY hKey, CString strName, CBinary binValue)
 BOOL CRegistry::SetBinary(CString strPath, CString strName, CBinary binValue)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && SetBinary(key.Get(), strName, binValue);
+    return CreateToWrite(strPath, key) && SetBinary(key.Get(), strName, binValue);
 }
 
 // On failure the buffer is empty, unless it is locked.
@@ -33,7 +29,7 @@ BOOL CRegistry::GetBinary(HKEY hRoot, CString strSubKey, CString strName, CBinar
         return FALSE;
     pbinValue->Clear();
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetBinary(key.Get(), strName, pbinValue);
+    return OpenToRead(hRoot, strSubKey, key) && GetBinary(key.Get(), strName, pbinValue);
 }
 
 // The type is not checked: a REG_SZ "ab" reads as 61 62 00. The registry is
@@ -66,15 +62,12 @@ BOOL CRegistry::GetBinary(HKEY hKey, CString strName, CBinary* pbinValue)
 }
 
 // On failure the buffer is empty, unless it is locked or the path itself could
-// not be resolved.
+// not be resolved: once it is, this is the read by root and sub-key, as for
+// GetString.
 BOOL CRegistry::GetBinary(CString strPath, CString strName, CBinary* pbinValue)
 {
-    if (!pbinValue)
-        return FALSE;
-    CRegKey key;
-    bool bResolved = false;
-    const bool bOpen = ReadOpen(*this, strPath, key, &bResolved);
-    if (bResolved)
-        pbinValue->Clear();
-    return bOpen && GetBinary(key.Get(), strName, pbinValue);
+    HKEY hRoot = nullptr;
+    CString strSubKey;
+    return pbinValue && ResolvePath(strPath, &hRoot, &strSubKey) &&
+           CRegistry::GetBinary(hRoot, strSubKey, strName, pbinValue);
 }

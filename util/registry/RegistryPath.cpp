@@ -3,9 +3,6 @@
 #include "util/registry/Registry.h"
 
 #include "framework/MbString.h"
-#include "util/registry/RegistryOpen.h"
-
-using namespace RegistryOpen;
 
 namespace {
 
@@ -122,37 +119,33 @@ BOOL CRegistry::ResolvePath(CString strPath, HKEY* phRoot, CString* pstrSubKey)
     return TRUE;
 }
 
-bool RegistryOpen::ReadOpen(CRegistry& reg, const CString& strPath, CRegKey& key, bool* pbResolved)
+bool CRegistry::OpenToRead(const CString& strPath, CRegKey& key)
 {
     HKEY hRoot = nullptr;
     CString strSubKey;
-    const bool bResolved = reg.ResolvePath(strPath, &hRoot, &strSubKey);
-    if (pbResolved)
-        *pbResolved = bResolved;
-    return bResolved && ReadOpen(hRoot, strSubKey, key);
+    return ResolvePath(strPath, &hRoot, &strSubKey) && OpenToRead(hRoot, strSubKey, key);
 }
 
-// The root is opened first, with the access a write needs, so a root that
-// refuses writing fails before anything is created.
-bool RegistryOpen::WriteOpen(CRegistry& reg, const CString& strPath, CRegKey& key)
+// The root is opened first, to be changed, so a root that refuses writing
+// fails before anything is created.
+bool CRegistry::CreateToWrite(const CString& strPath, CRegKey& key)
 {
     HKEY hRoot = nullptr;
     CString strSubKey;
     CRegKey root;
-    return reg.ResolvePath(strPath, &hRoot, &strSubKey) &&
-           root.Open(hRoot, "", kDeleteAccess) == ERROR_SUCCESS &&
-           WriteOpen(root.Get(), strSubKey, key);
+    return ResolvePath(strPath, &hRoot, &strSubKey) && OpenToChange(hRoot, "", root) &&
+           CreateToWrite(root.Get(), strSubKey, key);
 }
 
 // An existing key counts as created and is left as it is.
 BOOL CRegistry::CreateKey(HKEY hRoot, CString strSubKey)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key);
+    return CreateToWrite(hRoot, strSubKey, key);
 }
 
 BOOL CRegistry::CreateKey(CString strPath)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key);
+    return CreateToWrite(strPath, key);
 }

@@ -2,34 +2,28 @@
 // open or create, one open-key operation, close.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryOpen.h"
-
-using namespace RegistryOpen;
-
 // Write-opens, so a missing key is created even though only a value is deleted.
 BOOL CRegistry::DeleteValue(CString strPath, CString strName)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && RegDeleteValueA(key.Get(), strName) == ERROR_SUCCESS;
+    return CreateToWrite(strPath, key) && RegDeleteValueA(key.Get(), strName) == ERROR_SUCCESS;
 }
 
 BOOL CRegistry::SetString(CString strPath, CString strName, CString strValue)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && SetString(key.Get(), strName, strValue);
+    return CreateToWrite(strPath, key) && SetString(key.Get(), strName, strValue);
 }
 
-// On failure the string is empty, unless the path itself could not be resolved.
+// On failure the string is empty, unless the path itself could not be
+// resolved: once it is, this is the read by root and sub-key, called as this
+// class has it whatever a derived class makes of that overload.
 BOOL CRegistry::GetString(CString strPath, CString strName, CString* pstrValue)
 {
-    if (!pstrValue)
-        return FALSE;
-    CRegKey key;
-    bool bResolved = false;
-    const bool bOpen = ReadOpen(*this, strPath, key, &bResolved);
-    if (bResolved)
-        pstrValue->Empty();
-    return bOpen && GetString(key.Get(), strName, pstrValue);
+    HKEY hRoot = nullptr;
+    CString strSubKey;
+    return pstrValue && ResolvePath(strPath, &hRoot, &strSubKey) &&
+           CRegistry::GetString(hRoot, strSubKey, strName, pstrValue);
 }
 
 BOOL CRegistry::DeleteString(CString strPath, CString strName)
@@ -40,13 +34,13 @@ BOOL CRegistry::DeleteString(CString strPath, CString strName)
 BOOL CRegistry::SetInt(CString strPath, CString strName, int nValue)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && SetInt(key.Get(), strName, nValue);
+    return CreateToWrite(strPath, key) && SetInt(key.Get(), strName, nValue);
 }
 
 BOOL CRegistry::GetInt(CString strPath, CString strName, int* pnValue)
 {
     CRegKey key;
-    return ReadOpen(*this, strPath, key) && GetInt(key.Get(), strName, pnValue);
+    return OpenToRead(strPath, key) && GetInt(key.Get(), strName, pnValue);
 }
 
 BOOL CRegistry::DeleteInt(CString strPath, CString strName)
@@ -57,13 +51,13 @@ BOOL CRegistry::DeleteInt(CString strPath, CString strName)
 BOOL CRegistry::SetDword(CString strPath, CString strName, DWORD dwValue)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && SetDword(key.Get(), strName, dwValue);
+    return CreateToWrite(strPath, key) && SetDword(key.Get(), strName, dwValue);
 }
 
 BOOL CRegistry::GetDword(CString strPath, CString strName, DWORD* pdwValue)
 {
     CRegKey key;
-    return ReadOpen(*this, strPath, key) && GetDword(key.Get(), strName, pdwValue);
+    return OpenToRead(strPath, key) && GetDword(key.Get(), strName, pdwValue);
 }
 
 BOOL CRegistry::DeleteDword(CString strPath, CString strName)
@@ -74,13 +68,13 @@ BOOL CRegistry::DeleteDword(CString strPath, CString strName)
 BOOL CRegistry::SetWord(CString strPath, CString strName, WORD wValue)
 {
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && SetWord(key.Get(), strName, wValue);
+    return CreateToWrite(strPath, key) && SetWord(key.Get(), strName, wValue);
 }
 
 BOOL CRegistry::GetWord(CString strPath, CString strName, WORD* pwValue)
 {
     CRegKey key;
-    return ReadOpen(*this, strPath, key) && GetWord(key.Get(), strName, pwValue);
+    return OpenToRead(strPath, key) && GetWord(key.Get(), strName, pwValue);
 }
 
 BOOL CRegistry::DeleteWord(CString strPath, CString strName)
@@ -109,7 +103,7 @@ BOOL CRegistry::SetBinary(CString strPath, CString strName, const BYTE* pData, D
     if (!pData)
         return FALSE;
     CRegKey key;
-    return WriteOpen(*this, strPath, key) && SetBinary(key.Get(), strName, pData, cbData);
+    return CreateToWrite(strPath, key) && SetBinary(key.Get(), strName, pData, cbData);
 }
 
 BOOL CRegistry::GetBinary(CString strPath, CString strName, BYTE* pData, DWORD* pcbData)
@@ -117,7 +111,7 @@ BOOL CRegistry::GetBinary(CString strPath, CString strName, BYTE* pData, DWORD* 
     if (!pData || !pcbData)
         return FALSE;
     CRegKey key;
-    return ReadOpen(*this, strPath, key) && GetBinary(key.Get(), strName, pData, pcbData);
+    return OpenToRead(strPath, key) && GetBinary(key.Get(), strName, pData, pcbData);
 }
 
 BOOL CRegistry::DeleteBinary(CString strPath, CString strName)
@@ -128,7 +122,7 @@ BOOL CRegistry::DeleteBinary(CString strPath, CString strName)
 BOOL CRegistry::GetValueType(CString strPath, CString strName, DWORD* pdwType)
 {
     CRegKey key;
-    return ReadOpen(*this, strPath, key) && GetValueType(key.Get(), strName, pdwType);
+    return OpenToRead(strPath, key) && GetValueType(key.Get(), strName, pdwType);
 }
 
 BOOL CRegistry::ValueExists(CString strPath, CString strName)
@@ -140,5 +134,5 @@ BOOL CRegistry::ValueExists(CString strPath, CString strName)
     if (!strName.IsEmpty())
         return ValueExists(hRoot, strSubKey, strName);
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key);
+    return OpenToRead(hRoot, strSubKey, key);
 }

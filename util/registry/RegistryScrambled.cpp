@@ -2,11 +2,7 @@
 // checksum and the text, checked and changed but never read back by callers.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryOpen.h"
-
 #include <cstring>
-
-using namespace RegistryOpen;
 
 namespace {
 
@@ -177,7 +173,8 @@ BOOL CRegistry::ChangeScrambled(HKEY hRoot, CString strSubKey, CString strName, 
                                 CString strNew)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && ChangeScrambled(key.Get(), strName, strOld, strNew);
+    return CreateToWrite(hRoot, strSubKey, key) &&
+           ChangeScrambled(key.Get(), strName, strOld, strNew);
 }
 
 // A new text that cannot be stored is refused before the read, which may
@@ -201,7 +198,7 @@ BOOL CRegistry::ChangeScrambled(CString strPath, CString strName, CString strOld
 BOOL CRegistry::VerifyScrambled(HKEY hRoot, CString strSubKey, CString strName, CString strText)
 {
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && VerifyScrambled(key.Get(), strName, strText);
+    return OpenToRead(hRoot, strSubKey, key) && VerifyScrambled(key.Get(), strName, strText);
 }
 
 BOOL CRegistry::VerifyScrambled(HKEY hKey, CString strName, CString strText)
@@ -220,7 +217,7 @@ BOOL CRegistry::DeleteScrambledIfMatch(HKEY hRoot, CString strSubKey, CString st
                                        CString strText)
 {
     CRegKey key;
-    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
+    return OpenToChange(hRoot, strSubKey, key) &&
            DeleteScrambledIfMatch(key.Get(), strName, strText);
 }
 

@@ -2,9 +2,6 @@
 #include "util/registry/Registry.h"
 
 #include "framework/MbString.h"
-#include "util/registry/RegistryOpen.h"
-
-using namespace RegistryOpen;
 
 namespace {
 
@@ -29,8 +26,9 @@ int FindLastSeparator(const char* psz)
     return nLast;
 }
 
-// The last component of the path is a value name; the rest names its key.
-BOOL DeleteValueAtPath(HKEY hParent, const char* pszPath)
+} // namespace
+
+BOOL CRegistry::DeleteValueAtPath(HKEY hParent, const char* pszPath)
 {
     const int nSeparator = FindLastSeparator(pszPath);
     if (nSeparator < 0)
@@ -42,12 +40,10 @@ BOOL DeleteValueAtPath(HKEY hParent, const char* pszPath)
     char szKey[kNameBufferSize];
     lstrcpynA(szKey, pszPath, nSeparator + 1);
     CRegKey key;
-    if (key.Open(hParent, szKey, kDeleteAccess) != ERROR_SUCCESS)
+    if (!OpenToChange(hParent, szKey, key))
         return FALSE;
     return RegDeleteValueA(key.Get(), pszPath + nSeparator + 1) == ERROR_SUCCESS;
 }
-
-} // namespace
 
 // Depth first: the first remaining sub-key is removed, the key re-opened, and
 // so on until none is left; then the key itself goes. A failure at any level
@@ -58,8 +54,8 @@ BOOL CRegistry::DeleteTree(HKEY hParent, const char* pszSubKey)
     if (!pszSubKey)
         return FALSE;
     CRegKey key;
-    LONG lOpen = key.Open(hParent, pszSubKey, kDeleteAccess);
-    while (lOpen == ERROR_SUCCESS) {
+    bool bOpen = OpenToChange(hParent, pszSubKey, key);
+    while (bOpen) {
         char szName[kNameBufferSize] = {};
         const LONG lEnum = RegEnumKeyA(key.Get(), 0, szName, kNameBufferSize);
         if (lEnum == ERROR_SUCCESS && !DeleteTree(key.Get(), szName))
@@ -72,7 +68,7 @@ BOOL CRegistry::DeleteTree(HKEY hParent, const char* pszSubKey)
             return FALSE;
         if (lEnum != ERROR_SUCCESS)
             return RegDeleteKeyA(hParent, pszSubKey) == ERROR_SUCCESS;
-        lOpen = key.Open(hParent, pszSubKey, kDeleteAccess);
+        bOpen = OpenToChange(hParent, pszSubKey, key);
     }
     return DeleteValueAtPath(hParent, pszSubKey);
 }
@@ -98,7 +94,7 @@ BOOL CRegistry::DeleteKey(CString strPath)
             return FALSE;
     }
     CRegKey root;
-    if (root.Open(hRoot, "", kDeleteAccess) != ERROR_SUCCESS)
+    if (!OpenToChange(hRoot, "", root))
         return FALSE;
     return DeleteTree(root.Get(), strSubKey);
 }

@@ -2,11 +2,7 @@
 // holds open.
 #include "util/registry/Registry.h"
 
-#include "util/registry/RegistryOpen.h"
-
 #include <cstring>
-
-using namespace RegistryOpen;
 
 namespace {
 
@@ -48,8 +44,7 @@ template <typename T> BOOL ReadDword(HKEY hKey, const CString& strName, T* pValu
 BOOL CRegistry::DeleteValue(HKEY hRoot, CString strSubKey, CString strName)
 {
     CRegKey key;
-    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
-           DeleteValue(key.Get(), strName);
+    return OpenToChange(hRoot, strSubKey, key) && DeleteValue(key.Get(), strName);
 }
 
 BOOL CRegistry::DeleteValue(HKEY hKey, CString strName)
@@ -60,7 +55,7 @@ BOOL CRegistry::DeleteValue(HKEY hKey, CString strName)
 BOOL CRegistry::SetString(HKEY hRoot, CString strSubKey, CString strName, CString strValue)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && SetString(key.Get(), strName, strValue);
+    return CreateToWrite(hRoot, strSubKey, key) && SetString(key.Get(), strName, strValue);
 }
 
 // The terminating zero is stored with the text.
@@ -78,7 +73,7 @@ BOOL CRegistry::GetString(HKEY hRoot, CString strSubKey, CString strName, CStrin
         return FALSE;
     pstrValue->Empty();
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetString(key.Get(), strName, pstrValue);
+    return OpenToRead(hRoot, strSubKey, key) && GetString(key.Get(), strName, pstrValue);
 }
 
 // The type is not checked: a REG_DWORD 0x41 reads as "A", a REG_MULTI_SZ as its
@@ -126,7 +121,7 @@ BOOL CRegistry::DeleteString(HKEY hKey, CString strName)
 BOOL CRegistry::SetInt(HKEY hRoot, CString strSubKey, CString strName, int nValue)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && SetInt(key.Get(), strName, nValue);
+    return CreateToWrite(hRoot, strSubKey, key) && SetInt(key.Get(), strName, nValue);
 }
 
 BOOL CRegistry::SetInt(HKEY hKey, CString strName, int nValue)
@@ -137,7 +132,7 @@ BOOL CRegistry::SetInt(HKEY hKey, CString strName, int nValue)
 BOOL CRegistry::GetInt(HKEY hRoot, CString strSubKey, CString strName, int* pnValue)
 {
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetInt(key.Get(), strName, pnValue);
+    return OpenToRead(hRoot, strSubKey, key) && GetInt(key.Get(), strName, pnValue);
 }
 
 BOOL CRegistry::GetInt(HKEY hKey, CString strName, int* pnValue)
@@ -148,8 +143,7 @@ BOOL CRegistry::GetInt(HKEY hKey, CString strName, int* pnValue)
 BOOL CRegistry::DeleteInt(HKEY hRoot, CString strSubKey, CString strName)
 {
     CRegKey key;
-    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
-           DeleteInt(key.Get(), strName);
+    return OpenToChange(hRoot, strSubKey, key) && DeleteInt(key.Get(), strName);
 }
 
 BOOL CRegistry::DeleteInt(HKEY hKey, CString strName)
@@ -160,7 +154,7 @@ BOOL CRegistry::DeleteInt(HKEY hKey, CString strName)
 BOOL CRegistry::SetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD dwValue)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && SetDword(key.Get(), strName, dwValue);
+    return CreateToWrite(hRoot, strSubKey, key) && SetDword(key.Get(), strName, dwValue);
 }
 
 BOOL CRegistry::SetDword(HKEY hKey, CString strName, DWORD dwValue)
@@ -171,7 +165,7 @@ BOOL CRegistry::SetDword(HKEY hKey, CString strName, DWORD dwValue)
 BOOL CRegistry::GetDword(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwValue)
 {
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetDword(key.Get(), strName, pdwValue);
+    return OpenToRead(hRoot, strSubKey, key) && GetDword(key.Get(), strName, pdwValue);
 }
 
 BOOL CRegistry::GetDword(HKEY hKey, CString strName, DWORD* pdwValue)
@@ -182,8 +176,7 @@ BOOL CRegistry::GetDword(HKEY hKey, CString strName, DWORD* pdwValue)
 BOOL CRegistry::DeleteDword(HKEY hRoot, CString strSubKey, CString strName)
 {
     CRegKey key;
-    return key.Open(hRoot, strSubKey, kDeleteAccess) == ERROR_SUCCESS &&
-           DeleteDword(key.Get(), strName);
+    return OpenToChange(hRoot, strSubKey, key) && DeleteDword(key.Get(), strName);
 }
 
 BOOL CRegistry::DeleteDword(HKEY hKey, CString strName)
@@ -194,7 +187,7 @@ BOOL CRegistry::DeleteDword(HKEY hKey, CString strName)
 BOOL CRegistry::SetWord(HKEY hRoot, CString strSubKey, CString strName, WORD wValue)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && SetWord(key.Get(), strName, wValue);
+    return CreateToWrite(hRoot, strSubKey, key) && SetWord(key.Get(), strName, wValue);
 }
 
 BOOL CRegistry::SetWord(HKEY hKey, CString strName, WORD wValue)
@@ -205,7 +198,7 @@ BOOL CRegistry::SetWord(HKEY hKey, CString strName, WORD wValue)
 BOOL CRegistry::GetWord(HKEY hRoot, CString strSubKey, CString strName, WORD* pwValue)
 {
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetWord(key.Get(), strName, pwValue);
+    return OpenToRead(hRoot, strSubKey, key) && GetWord(key.Get(), strName, pwValue);
 }
 
 // Keeps the low 16 bits; a 1-byte value replaces only the low byte.
@@ -261,7 +254,7 @@ BOOL CRegistry::SetBinary(HKEY hRoot, CString strSubKey, CString strName, const 
                           DWORD cbData)
 {
     CRegKey key;
-    return WriteOpen(hRoot, strSubKey, key) && SetBinary(key.Get(), strName, pData, cbData);
+    return CreateToWrite(hRoot, strSubKey, key) && SetBinary(key.Get(), strName, pData, cbData);
 }
 
 BOOL CRegistry::SetBinary(HKEY hKey, CString strName, const BYTE* pData, DWORD cbData)
@@ -275,7 +268,7 @@ BOOL CRegistry::GetBinary(HKEY hRoot, CString strSubKey, CString strName, BYTE* 
                           DWORD* pcbData)
 {
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetBinary(key.Get(), strName, pData, pcbData);
+    return OpenToRead(hRoot, strSubKey, key) && GetBinary(key.Get(), strName, pData, pcbData);
 }
 
 // Data larger than the capacity give 0 and are not copied; *pcbData then
@@ -300,7 +293,7 @@ BOOL CRegistry::DeleteBinary(HKEY hKey, CString strName)
 BOOL CRegistry::GetValueType(HKEY hRoot, CString strSubKey, CString strName, DWORD* pdwType)
 {
     CRegKey key;
-    return ReadOpen(hRoot, strSubKey, key) && GetValueType(key.Get(), strName, pdwType);
+    return OpenToRead(hRoot, strSubKey, key) && GetValueType(key.Get(), strName, pdwType);
 }
 
 // If the call fails, the type is left unchanged.
@@ -320,7 +313,7 @@ BOOL CRegistry::GetValueType(HKEY hKey, CString strName, DWORD* pdwType)
 BOOL CRegistry::ValueExists(HKEY hRoot, CString strSubKey, CString strName)
 {
     CRegKey key;
-    if (key.Open(hRoot, strSubKey, kReadAccess) != ERROR_SUCCESS)
+    if (!OpenToRead(hRoot, strSubKey, key))
         return FALSE;
     if (strName.IsEmpty())
         return TRUE;
