@@ -116,21 +116,37 @@ protected:                                                      \
     return &map;                                                                \
     }
 
+// Each entry's comment gives the signature its handler must have.
+
+// void fn()
 #define ON_COMMAND(id, fn) {WM_COMMAND, 0, (id), nullptr, &afx::Void<&ThisClass::fn>},
+// void fn()
 #define ON_CONTROL(code, id, fn) {WM_COMMAND, (code), (id), nullptr, &afx::Void<&ThisClass::fn>},
+// void fn()
 #define ON_CBN_SELCHANGE(id, fn) ON_CONTROL(CBN_SELCHANGE, id, fn)
+// LRESULT fn(WPARAM wParam, LPARAM lParam)
 #define ON_REGISTERED_MESSAGE(var, fn) {0, 0, 0, &(var), &afx::Message<&ThisClass::fn>},
+// void OnSysCommand(UINT nID, LPARAM lParam)
 #define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, nullptr, &afx::SysCommand<&ThisClass::OnSysCommand>},
+// void OnPaint()
 #define ON_WM_PAINT() {WM_PAINT, 0, 0, nullptr, &afx::Void<&ThisClass::OnPaint>},
+// HCURSOR OnQueryDragIcon()
 #define ON_WM_QUERYDRAGICON() \
     {WM_QUERYDRAGICON, 0, 0, nullptr, &afx::QueryDragIcon<&ThisClass::OnQueryDragIcon>},
+// void OnEndSession(BOOL bEnding)
 #define ON_WM_ENDSESSION() {WM_ENDSESSION, 0, 0, nullptr, &afx::EndSession<&ThisClass::OnEndSession>},
+// void OnLButtonDblClk(UINT nFlags, POINT point)
 #define ON_WM_LBUTTONDBLCLK() \
     {WM_LBUTTONDBLCLK, 0, 0, nullptr, &afx::MouseMessage<&ThisClass::OnLButtonDblClk>},
+// void OnHotKey(UINT nHotKeyId, UINT nModifiers, UINT nVirtualKey)
 #define ON_WM_HOTKEY() {WM_HOTKEY, 0, 0, nullptr, &afx::HotKey<&ThisClass::OnHotKey>},
+// void OnMove(int x, int y), the client area's new top-left corner
 #define ON_WM_MOVE() {WM_MOVE, 0, 0, nullptr, &afx::Move<&ThisClass::OnMove>},
+// void OnDestroy()
 #define ON_WM_DESTROY() {WM_DESTROY, 0, 0, nullptr, &afx::Void<&ThisClass::OnDestroy>},
+// BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
 #define ON_WM_SETCURSOR() {WM_SETCURSOR, 0, 0, nullptr, &afx::SetCursor<&ThisClass::OnSetCursor>},
+// HBRUSH CtlColor(CDC* pDC, UINT nCtlColor), on the control itself
 #define ON_WM_CTLCOLOR_REFLECT() \
     {WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, nullptr, &afx::CtlColor<&ThisClass::CtlColor>},
 

@@ -1,7 +1,8 @@
 #pragma once
 // What the unit tests of every area need: the message pump, the code-page
 // check, window texts, the screen's dots per inch, registry values written
-// and read as raw bytes past the class under test, and the web pages opened.
+// and read as raw bytes past the class under test through keys that close
+// themselves, and the web pages opened.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "framework/Shell.h"
+#include "util/registry/RegKey.h"
 
 // Handles the messages waiting for this thread, posted ones included.
 inline void PumpMessages()
@@ -55,35 +57,47 @@ inline std::string ComboItemText(HWND hCombo, int i)
     return s;
 }
 
+// A key of a test's own, opened past the class under test and closed when it
+// goes: with an access it is opened as it is, without one it is created with
+// any missing keys on the way. IsOpen says whether the registry let it.
+class CTestKey : public CRegKey {
+public:
+    CTestKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired = 0)
+        : m_lResult(samDesired ? Open(hParent, pszSubKey, samDesired) : Create(hParent, pszSubKey))
+    {
+    }
+    LONG Result() const { return m_lResult; }
+
+private:
+    LONG m_lResult;
+};
+
 // Writes the bytes exactly as given, as another program might; missing keys
 // on the way are created.
 inline void RawSetValue(HKEY hParent, const char* pszSubKey, const char* pszName, DWORD dwType,
                         const void* pData, DWORD cbData)
 {
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &hKey, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(hKey, pszName, 0, dwType, static_cast<const BYTE*>(pData), cbData));
-    RegCloseKey(hKey);
+    const CTestKey key(hParent, pszSubKey);
+    ASSERT_EQ(ERROR_SUCCESS, key.Result());
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key.Get(), pszName, 0, dwType,
+                                            static_cast<const BYTE*>(pData), cbData));
 }
 
 // The stored bytes and type; false when the key or the value is missing.
 inline bool RawGetValue(HKEY hParent, const char* pszSubKey, const char* pszName,
                         std::string* pData, DWORD* pdwType = nullptr)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hParent, pszSubKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    const CTestKey key(hParent, pszSubKey, KEY_READ);
+    if (!key.IsOpen())
         return false;
     DWORD dwType = 0, cbData = 0;
-    LONG lResult = RegQueryValueExA(hKey, pszName, nullptr, &dwType, nullptr, &cbData);
+    LONG lResult = RegQueryValueExA(key.Get(), pszName, nullptr, &dwType, nullptr, &cbData);
     if (lResult == ERROR_SUCCESS) {
         pData->assign(cbData, '\0');
-        lResult = RegQueryValueExA(hKey, pszName, nullptr, &dwType,
+        lResult = RegQueryValueExA(key.Get(), pszName, nullptr, &dwType,
                                    reinterpret_cast<BYTE*>(&(*pData)[0]), &cbData);
         pData->resize(cbData);
     }
-    RegCloseKey(hKey);
     if (pdwType)
         *pdwType = dwType;
     return lResult == ERROR_SUCCESS;

@@ -30,10 +30,11 @@ TEST_F(RegistryTest, NoKeyHandleOutlivesAnyCallFailuresIncluded)
     const HANDLE hBefore = NextHandleSlot();
 
     // The measurement sees a single leaked key.
-    HKEY hLeak = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, m_strSubKey, 0, KEY_READ, &hLeak));
-    EXPECT_NE(hBefore, NextHandleSlot());
-    RegCloseKey(hLeak);
+    {
+        const CTestKey leak(HKEY_CURRENT_USER, m_strSubKey, KEY_READ);
+        ASSERT_TRUE(leak.IsOpen());
+        EXPECT_NE(hBefore, NextHandleSlot());
+    }
     ASSERT_EQ(hBefore, NextHandleSlot());
 
     const BYTE bytes[4] = {1, 2, 3, 4};
@@ -163,14 +164,12 @@ TEST_F(RegistryTest, StringThatChangesSizeWhileBeingReadIsReadWholeOrNotAtAll)
     std::atomic<bool> bStop(false);
     const CString strSubKey = m_strSubKey;
     std::thread writer([&] {
-        HKEY hKey = nullptr;
-        RegOpenKeyExA(HKEY_CURRENT_USER, strSubKey, 0, KEY_WRITE, &hKey);
+        const CTestKey key(HKEY_CURRENT_USER, strSubKey, KEY_WRITE);
         for (int i = 0; !bStop; ++i) {
             const std::string& s = (i % 2) ? strLong : strShort;
-            RegSetValueExA(hKey, "s", 0, REG_SZ, reinterpret_cast<const BYTE*>(s.c_str()),
+            RegSetValueExA(key.Get(), "s", 0, REG_SZ, reinterpret_cast<const BYTE*>(s.c_str()),
                            static_cast<DWORD>(s.size() + 1));
         }
-        RegCloseKey(hKey);
     });
     CRegistry reg(m_strPath);
     int nRead = 0, nFailed = 0, nWrong = 0;

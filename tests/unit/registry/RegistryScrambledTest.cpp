@@ -53,15 +53,10 @@ protected:
     BOOL Run(int nOverload, Op op, const std::string& text, const char* pszNew = "")
     {
         CRegistry reg(m_strPath);
-        HKEY hKey = nullptr;
-        RegOpenKeyExA(m_hTest, "s", 0, nOverload == kWriteOnly ? KEY_SET_VALUE : KEY_ALL_ACCESS,
-                      &hKey);
-        const BOOL bResult = nOverload == kRootSub
-                                 ? Call(reg, op, text, pszNew, HKEY_CURRENT_USER, Sub("s"))
-                             : nOverload == kPath ? Call(reg, op, text, pszNew, CString("s"))
-                                                  : Call(reg, op, text, pszNew, hKey);
-        RegCloseKey(hKey);
-        return bResult;
+        const CTestKey key(m_hTest, "s", nOverload == kWriteOnly ? KEY_SET_VALUE : KEY_ALL_ACCESS);
+        return nOverload == kRootSub ? Call(reg, op, text, pszNew, HKEY_CURRENT_USER, Sub("s"))
+               : nOverload == kPath  ? Call(reg, op, text, pszNew, CString("s"))
+                                     : Call(reg, op, text, pszNew, key.Get());
     }
 
     // No value for nullopt.

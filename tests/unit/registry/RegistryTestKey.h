@@ -18,16 +18,13 @@ protected:
         m_strSubKey.Format("Software\\QfTest-%lu-%d", GetCurrentProcessId(), ++s_nTest);
         m_strPath = "HKEY_CURRENT_USER\\" + m_strSubKey;
         RegDeleteTreeA(HKEY_CURRENT_USER, m_strSubKey);
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, m_strSubKey, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-        m_hTest = hKey;
+        ASSERT_EQ(ERROR_SUCCESS, m_testKey.Create(HKEY_CURRENT_USER, m_strSubKey));
+        m_hTest = m_testKey.Get();
     }
 
     void TearDown() override
     {
-        if (m_hTest)
-            RegCloseKey(m_hTest);
+        m_testKey.Close();
         RegDeleteTreeA(HKEY_CURRENT_USER, m_strSubKey);
         RegDeleteKeyA(HKEY_CURRENT_USER, m_strSubKey);
     }
@@ -42,22 +39,13 @@ protected:
     // itself is looked up from the root.
     bool KeyExists(const char* pszRelative) const
     {
-        HKEY hKey = nullptr;
-        const LONG lResult =
-            *pszRelative ? RegOpenKeyExA(m_hTest, pszRelative, 0, KEY_READ, &hKey)
-                         : RegOpenKeyExA(HKEY_CURRENT_USER, m_strSubKey, 0, KEY_READ, &hKey);
-        if (lResult != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(hKey);
-        return true;
+        return *pszRelative ? CTestKey(m_hTest, pszRelative, KEY_READ).IsOpen()
+                            : CTestKey(HKEY_CURRENT_USER, m_strSubKey, KEY_READ).IsOpen();
     }
 
     void MakeKey(const char* pszRelative) const
     {
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(m_hTest, pszRelative, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-        RegCloseKey(hKey);
+        ASSERT_EQ(ERROR_SUCCESS, CTestKey(m_hTest, pszRelative).Result());
     }
 
     // Writes the bytes exactly as given, as another program might.
@@ -87,5 +75,6 @@ protected:
 
     CString m_strSubKey; // "Software\QfTest-..."
     CString m_strPath;   // "HKEY_CURRENT_USER\Software\QfTest-..."
-    HKEY m_hTest = nullptr;
+    CRegKey m_testKey;
+    HKEY m_hTest = nullptr; // the test key, held open by m_testKey
 };

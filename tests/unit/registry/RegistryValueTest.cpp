@@ -173,12 +173,10 @@ TEST_F(RegistryTest, DeletesCreateKeysOnlyThroughThePathOverload)
     RawSet("a", "b", REG_BINARY, "x", 1);
     EXPECT_EQ(TRUE, reg.DeleteInt("a", "s"));
     EXPECT_EQ(TRUE, reg.DeleteString(HKEY_CURRENT_USER, Sub("a"), "d"));
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExA(HKEY_CURRENT_USER, Sub("a"), 0, KEY_READ | KEY_WRITE, &hKey));
-    EXPECT_EQ(TRUE, reg.DeleteLong(hKey, "b"));
-    EXPECT_EQ(FALSE, reg.DeleteLong(hKey, "b"));
-    RegCloseKey(hKey);
+    const CTestKey key(HKEY_CURRENT_USER, Sub("a"), KEY_READ | KEY_WRITE);
+    ASSERT_TRUE(key.IsOpen());
+    EXPECT_EQ(TRUE, reg.DeleteLong(key.Get(), "b"));
+    EXPECT_EQ(FALSE, reg.DeleteLong(key.Get(), "b"));
     EXPECT_FALSE(ValuePresent("a", "s") || ValuePresent("a", "d") || ValuePresent("a", "b"));
 }
 

@@ -68,16 +68,11 @@ bool StoredDword(const char* sub, const char* name, DWORD* pValue)
 bool CopyKey(const char* pFrom, const char* pTo)
 {
     RegDeleteTreeA(HKEY_CURRENT_USER, pTo);
-    HKEY hFrom = nullptr, hTo = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, pFrom, 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
+    const CTestKey from(HKEY_CURRENT_USER, pFrom, KEY_READ);
+    if (!from.IsOpen())
         return false;
-    bool bCopied = RegCreateKeyExA(HKEY_CURRENT_USER, pTo, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                   &hTo, nullptr) == ERROR_SUCCESS &&
-                   RegCopyTreeA(hFrom, nullptr, hTo) == ERROR_SUCCESS;
-    if (hTo)
-        RegCloseKey(hTo);
-    RegCloseKey(hFrom);
-    return bCopied;
+    const CTestKey to(HKEY_CURRENT_USER, pTo);
+    return to.IsOpen() && RegCopyTreeA(from.Get(), nullptr, to.Get()) == ERROR_SUCCESS;
 }
 
 void SetClipboard(UINT format, HANDLE h)
@@ -206,8 +201,7 @@ TEST_F(SearchDlgTest, FirstStartWithEmptyRegistry)
     EXPECT_EQ(dlg.SendMessage(WM_GETICON, ICON_SMALL, 0),
               reinterpret_cast<LRESULT>(dlg.m_hSmallIcon));
     // Creating and placing the hidden window writes nothing.
-    HKEY h = nullptr;
-    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &h), ERROR_SUCCESS);
+    EXPECT_FALSE(CTestKey(HKEY_CURRENT_USER, kKey, KEY_READ).IsOpen());
 }
 
 TEST_F(SearchDlgTest, StoredModeIsSelectedAndOutOfRangeModeSearchesWithTheFirstTemplate)
