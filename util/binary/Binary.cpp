@@ -188,9 +188,11 @@ int CBinary::GetFocusOffset() const
     return IsVirtual() ? m_nFocusOffset : 0;
 }
 
+// A view is empty when its window holds nothing, whatever the block it looks
+// into holds: a cleared view, or one past the end, is a source of no bytes.
 BOOL CBinary::IsEmpty() const
 {
-    return m_nLength == 0;
+    return GetLength() == 0;
 }
 
 // A view empties only its window: the substance is cut at the view's start,

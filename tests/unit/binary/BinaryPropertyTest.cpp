@@ -124,9 +124,9 @@ void RunSteps(uint64_t seed, int nSteps)
             break;
         }
         case 10: // the buffer's own bytes, through a window onto itself; a
-                 // window past the end shows no bytes and is refused
+                 // window past the end shows no bytes, so none are left
             bin = bin.Focus(a);
-            model = a < nSize ? Slice(model, a, nSize) : model;
+            model = Slice(model, a, nSize);
             break;
         case 11: {
             CBinary open = bin.Focus(a);

@@ -10,28 +10,40 @@
 
 TEST(Binary, FocusMakesWindowsThatStayInsideTheBlock)
 {
-    CBinary sub = Unlocked("0123456789");
-    const int kOpen = INT_MIN; // only one Focus step
+    const int kOpen = INT_MIN;    // only one Focus step
+    const int kCleared = INT_MAX; // one Focus step, then Clear
     struct Case {
         int nFirst, nSecond;
         int nOffset; // of the visible bytes in the substance; -1 for none
         int nLength;
         BOOL bLocked;
     } cases[] = {
-        {2, 3, 2, 3, TRUE},   {3, kOpen, 3, 7, FALSE}, {12, kOpen, -1, 0, FALSE},
-        {8, 5, 8, 2, TRUE},   {2, -5, 2, 0, TRUE},     {-4, 3, 0, 3, TRUE},
-        {10, 1, -1, 0, TRUE}, {12, 2, -1, 0, TRUE},    {-1, kOpen, 0, 10, FALSE},
+        {2, 3, 2, 3, TRUE},          {3, kOpen, 3, 7, FALSE}, {12, kOpen, -1, 0, FALSE},
+        {8, 5, 8, 2, TRUE},          {2, -5, 2, 0, TRUE},     {-4, 3, 0, 3, TRUE},
+        {10, 1, -1, 0, TRUE},        {12, 2, -1, 0, TRUE},    {-1, kOpen, 0, 10, FALSE},
+        {4, kCleared, -1, 0, FALSE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.nFirst << " then " << c.nSecond);
+        CBinary sub = Unlocked("0123456789");
         CBinary open = sub.Focus(c.nFirst);
-        CBinary view = c.nSecond == kOpen ? sub.Focus(c.nFirst) : open.Focus(c.nSecond);
+        CBinary view = c.nSecond == kOpen || c.nSecond == kCleared ? sub.Focus(c.nFirst)
+                                                                   : open.Focus(c.nSecond);
+        if (c.nSecond == kCleared)
+            view.Clear();
         EXPECT_TRUE(view.IsVirtual());
+        EXPECT_FALSE(sub.IsVirtual());
         EXPECT_EQ(c.nOffset < 0 ? nullptr : sub.GetData() + c.nOffset, view.GetData());
         EXPECT_EQ(c.nLength, view.GetLength());
+        EXPECT_EQ(c.nLength == 0, view.IsEmpty() != FALSE);
         EXPECT_EQ(c.bLocked, view.IsLocked());
+        // Every view is a source of the bytes it shows, none included.
+        CBinary copy = Unlocked("old");
+        copy = view;
+        EXPECT_EQ(TRUE, copy.Append(view));
+        EXPECT_EQ(Bytes(view) + Bytes(view), Bytes(copy));
     }
-    EXPECT_FALSE(sub.IsVirtual());
+    CBinary sub = Unlocked("0123456789");
 
     // A fixed view focused again opens from its start plus the count.
     CBinary open = sub.Focus(2);
