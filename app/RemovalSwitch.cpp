@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -16,33 +16,73 @@ constexpr int kCloseAttempts = 2;
 constexpr DWORD kClosePauseMs = 1000;
 constexpr DWORD kPollMs = 50;
 
-// Slashes as backslashes, whole characters stepped over, so that two
-// spellings of one path compare equal.
-CString WithBackslashes(const char* psz)
+// Paths longer than this cannot be given to the ANSI calls at all, so no
+// spelling of the program's own path is longer.
+constexpr DWORD kPathRoom = MAX_PATH + 1;
+
+// True when the last name of a full path has an extension.
+bool HasExtension(const CString& strFull)
 {
-    std::string str(psz);
-    for (size_t i = 0; i < str.size(); i += MbCharLength(&str[i]))
-        if (str[i] == '/')
-            str[i] = '\\';
-    return CString(str.c_str());
+    bool bDot = false;
+    for (int i = 0; i < strFull.GetLength(); i += MbCharLength(strFull.GetString() + i)) {
+        if (strFull.GetAt(i) == '\\')
+            bDot = false;
+        else if (strFull.GetAt(i) == '.')
+            bDot = true;
+    }
+    return bDot;
+}
+
+// The file a program path names, spelled one way for every spelling, as
+// Windows reads it when it starts a program: made full against the current
+// folder (either slash, ".", "..", doubled separators), a device prefix
+// ("\\?\" or "\\.\" before a drive) dropped, ".exe" added to a last name
+// without an extension, short names made long. The prefix goes first: Wine
+// makes no short name long behind it. Empty when it cannot be made full.
+CString ProgramFile(const CString& strPath)
+{
+    char szFull[kPathRoom];
+    DWORD n = GetFullPathNameA(strPath, kPathRoom, szFull, nullptr);
+    if (n == 0 || n >= kPathRoom)
+        return CString();
+    const bool bDevice = n > 5 && szFull[0] == '\\' && szFull[1] == '\\' &&
+                         (szFull[2] == '?' || szFull[2] == '.') && szFull[3] == '\\' &&
+                         szFull[5] == ':';
+    CString strFile(szFull + (bDevice ? 4 : 0));
+    if (!HasExtension(strFile))
+        strFile += ".exe";
+    // A name that names no file stays as it is: it cannot be the program's own.
+    char szLong[kPathRoom];
+    n = GetLongPathNameA(strFile, szLong, kPathRoom);
+    return n > 0 && n < kPathRoom ? CString(szLong) : strFile;
 }
 
 // Bytes that the program's own path takes at the start of the line, quotes
-// included; 0 when the line does not start with it. The path must end where
-// Windows ends a program name: at its closing quote, or unquoted at a blank
-// or the end of the line.
+// included; 0 when the line does not start with it. A quoted path ends at its
+// closing quote. An unquoted one may end at any blank or tab, as Windows
+// tries each of them, or at the end of the line; the first end that names the
+// program's file counts. Neither a quote nor a blank is ever a trail byte.
 int ProgramPathLength(const char* pszLine, const char* pszProgramPath)
 {
-    const bool bQuoted = *pszLine == '"';
-    const CString line = WithBackslashes(pszLine + (bQuoted ? 1 : 0));
-    const CString path = WithBackslashes(pszProgramPath);
-    const int nPath = path.GetLength();
-    if (nPath == 0 || line.GetLength() < nPath || !MbEqualNoCaseN(line, path, nPath))
-        return 0;
-    const char chNext = line.GetAt(nPath);
-    if (bQuoted)
-        return chNext == '"' ? nPath + 2 : 0;
-    return chNext == '\0' || chNext == ' ' || chNext == '\t' ? nPath : 0;
+    const CString strProgram = ProgramFile(pszProgramPath);
+    auto names = [&](const char* p, size_t n) {
+        return !strProgram.IsEmpty() && n > 0 && n < kPathRoom &&
+               MbEqualNoCase(ProgramFile(CString(p, static_cast<int>(n))), strProgram);
+    };
+    if (*pszLine == '"') {
+        const char* pszClose = std::strchr(pszLine + 1, '"');
+        return pszClose && names(pszLine + 1, pszClose - pszLine - 1)
+                   ? static_cast<int>(pszClose - pszLine + 1)
+                   : 0;
+    }
+    for (size_t i = 0; i < kPathRoom; i += MbCharLength(pszLine + i)) {
+        const char ch = pszLine[i];
+        if ((ch == '\0' || ch == ' ' || ch == '\t') && names(pszLine, i))
+            return static_cast<int>(i);
+        if (ch == '\0')
+            break;
+    }
+    return 0;
 }
 
 // Asks every running copy to close; false when none runs. The windows are

@@ -1,6 +1,7 @@
 // The start-up test for the uninstaller's switch: found anywhere in the line,
-// in any letter case, but never in the program's own path and never starting
-// inside a double-byte character of the ANSI code page.
+// in any letter case, but never in the program's own path, however it is
+// spelled, and never starting inside a double-byte character of the ANSI code
+// page.
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
@@ -10,9 +11,66 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Files named Quillfind.exe in folders of the test's own, for spellings only a
+// file system tells apart; the test works in <dir>\qf meanwhile. "<dir>" in a
+// line or a program path stands for the folder, "<short>" for the 8.3 name of
+// <dir>\unregist\Quillfind.exe.
+class CProgramFolders {
+public:
+    CProgramFolders()
+    {
+        char sz[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, m_szStart);
+        GetTempPathA(MAX_PATH, sz);
+        m_dir.Format("%sqf-removal-%lu", sz, GetCurrentProcessId());
+        for (const char* pszSub : {"\\unregist", "\\qf\\x\\unregist y", "\\qf\\表\\unregist"}) {
+            SHCreateDirectoryExA(nullptr, m_dir + pszSub, nullptr);
+            CloseHandle(CreateFileA(m_dir + pszSub + "\\Quillfind.exe", GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, 0, nullptr));
+        }
+        SetCurrentDirectoryA(m_dir + "\\qf");
+        GetShortPathNameA(m_dir + "\\unregist\\Quillfind.exe", sz, MAX_PATH);
+        m_short = std::strrchr(sz, '\\') + 1;
+        if (m_short == "Quillfind.exe")
+            std::printf("note: the file system gives Quillfind.exe no 8.3 name\n");
+    }
+    ~CProgramFolders()
+    {
+        SetCurrentDirectoryA(m_szStart);
+        const std::string strFrom(m_dir.GetString(), m_dir.GetLength() + 1); // two zeros
+        SHFILEOPSTRUCTA op = {nullptr, FO_DELETE, strFrom.c_str()};
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationA(&op);
+    }
+    CString Expand(const char* psz) const
+    {
+        CString str(psz);
+        str.Replace("<dir>", m_dir);
+        str.Replace("<short>", m_short);
+        return str;
+    }
+
+private:
+    char m_szStart[MAX_PATH] = {};
+    CString m_dir, m_short;
+};
+
+} // namespace
+
 TEST(RemovalSwitch, FoundInAnyCaseAnywhereButInTheProgramsOwnPath)
 {
     const char* const kProgram = "C:\\Program Files\\unregist\\Quillfind.exe";
+    const char* const kReal = "<dir>\\unregist\\Quillfind.exe";
+    const char* const kRealY = "<dir>\\qf\\x\\unregist y\\Quillfind.exe";
     const struct {
         const char* line;
         bool removal;
@@ -49,9 +107,31 @@ TEST(RemovalSwitch, FoundInAnyCaseAnywhereButInTheProgramsOwnPath)
         {"q.exe / UNREGIST", false},
         // Full-width letters are other characters, not the switch.
         {"q.exe ／ＵＮＲＥＧＩＳＴ", false},
+        // The program's own file spelled as Windows still starts it: without
+        // ".exe" (with or without the program given apart, the line is the
+        // same), through "." and "..", doubled or device-prefixed, relative to
+        // the current folder, by its 8.3 name; its module path made long too.
+        {"<dir>/unregist/Quillfind", false, kReal},
+        {"\"<dir>/qf/x/unregist y/Quillfind\"", false, kRealY},
+        {"<dir>/unregist/./Quillfind.exe", false, kReal},
+        {"<dir>/qf/../unregist/Quillfind.exe", false, kReal},
+        {"<dir>//unregist//Quillfind.exe", false, kReal},
+        {"//?/<dir>/unregist/Quillfind.exe", false, kReal},
+        {"../unregist/Quillfind.exe", false, kReal},
+        {"\"x/unregist y/Quillfind.exe\"", false, kRealY},
+        {"表/unregist/Quillfind.exe", false, "<dir>\\qf\\表\\unregist\\Quillfind.exe"},
+        {"<dir>/unregist/<short>", false, kReal},
+        {"<dir>/unregist/Quillfind.exe", false, "\\\\?\\<dir>\\unregist\\<short>"},
+        {"../unregist/Quillfind /UNREGIST", true, kReal},
+        {"<dir>/unregist/Quillfind.com", true, kReal},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(HasRemovalSwitch(c.line, c.program ? c.program : kProgram), c.removal) << c.line;
+    const CProgramFolders folders;
+    for (const auto& c : cases) {
+        const CString line = folders.Expand(c.line);
+        EXPECT_EQ(HasRemovalSwitch(line, folders.Expand(c.program ? c.program : kProgram)),
+                  c.removal)
+            << line;
+    }
     EXPECT_FALSE(HasRemovalSwitch(nullptr, kProgram));
 }
 
