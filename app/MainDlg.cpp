@@ -33,6 +33,7 @@ END_MESSAGE_MAP()
 
 CHelperMainDlg::CHelperMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent)
 {
+    // At the system's large-icon size, which the display scale sets.
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
@@ -44,10 +45,9 @@ BOOL CHelperMainDlg::OnInitDialog()
     AddAboutToSystemMenu();
 
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AfxLoadSmallIcon(IDR_MAINFRAME)));
 
-    m_hTrayIcon = static_cast<HICON>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TRAY),
-                                                IMAGE_ICON, 16, 16, LR_SHARED));
+    m_hTrayIcon = AfxLoadSmallIcon(IDI_TRAY);
     m_trayIcon.Create(this, IDR_TRAYMENU, nullptr, TRUE, 0);
     m_trayIcon.SetIcon(m_hTrayIcon);
     m_trayIcon.ShowIcon(TRUE);

@@ -12,6 +12,10 @@ void AfxSetInstanceHandle(HINSTANCE hInstance);
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInstance);
 
+// An icon resource at the size the system draws small icons at (title bars,
+// the notification area), which the display scale sets.
+HICON AfxLoadSmallIcon(UINT nId);
+
 // The main window: owner of dialogs that have none, and the window the tray
 // icon borrows its small icon from. The application sets it; the framework
 // clears it when that window is destroyed.

@@ -66,9 +66,7 @@ BOOL CSearchDlg::OnInitDialog()
     CalcInitialRect(&rc);
     SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
 
-    // A shared image: the system keeps it until the process ends.
-    m_hSmallIcon = static_cast<HICON>(::LoadImageA(
-        AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON, 16, 16, LR_SHARED));
+    m_hSmallIcon = AfxLoadSmallIcon(IDI_TRAY);
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
     CRegistry reg(kProgramKeyPath);
