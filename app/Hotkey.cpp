@@ -1,7 +1,6 @@
 #include "app/Hotkey.h"
 
-#include "search/Settings.h"
-#include "util/registry/Registry.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -28,11 +27,10 @@ bool DecodeHotkey(DWORD dwStored, UINT* pfsModifiers, UINT* puKey)
     return true;
 }
 
-bool RegisterStoredHotkey(CRegistry& reg, HWND hWnd, int nId)
+bool RegisterStoredHotkey(HWND hWnd, int nId)
 {
     DWORD dwStored = 0;
     UINT fsModifiers = 0, uKey = 0;
-    return ReadStored(reg, "", kHotkeyValue, &dwStored) &&
-           DecodeHotkey(dwStored, &fsModifiers, &uKey) &&
+    return Settings::LoadHotkey(&dwStored) && DecodeHotkey(dwStored, &fsModifiers, &uKey) &&
            RegisterHotKey(hWnd, nId, fsModifiers, uKey);
 }

@@ -3,9 +3,8 @@
 // button. Created hidden by the main window; closing it only hides it.
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "search/SearchHistory.h"
 
-class CRegistry;
+#include <vector>
 
 class CSearchDlg : public CDialog {
 public:
@@ -21,8 +20,9 @@ protected:
     int m_nMode = -1;
     CString m_strQuery;
 
-    void LoadHistory(CRegistry& reg);
+    void LoadHistory();
     void SaveHistory();
+    void ShowHistory();
     void CalcInitialRect(RECT* pRect);
 
     void DoDataExchange(CDataExchange* pDX) override;

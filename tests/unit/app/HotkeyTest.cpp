@@ -1,12 +1,12 @@
 // The stored hotkey value and what is registered for it, seen from another
 // window trying to take the same combination.
-#include "registry/RegistryTestKey.h"
+#include "SettingsKeyTest.h"
 
 #include "app/Hotkey.h"
 
 #include <optional>
 
-TEST_F(RegistryTest, StoredHotkeyValuesAndWhatIsRegistered)
+TEST_F(SettingsKeyTest, StoredHotkeyValuesAndWhatIsRegistered)
 {
     HWND hOwn = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     HWND hOther = CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -28,11 +28,10 @@ TEST_F(RegistryTest, StoredHotkeyValuesAndWhatIsRegistered)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszWhat);
-        RegDeleteValueA(m_hTest, "hotkey");
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
         if (c.stored)
-            RawSetDword("", "hotkey", *c.stored);
-        CRegistry reg(m_strPath);
-        EXPECT_EQ(RegisterStoredHotkey(reg, hOwn, 1), c.uKey != 0);
+            PutDword("", "hotkey", *c.stored);
+        EXPECT_EQ(RegisterStoredHotkey(hOwn, 1), c.uKey != 0);
         if (c.uKey) {
             EXPECT_FALSE(RegisterHotKey(hOther, 2, c.fsModifiers, c.uKey)) << "not registered";
             UnregisterHotKey(hOwn, 1);

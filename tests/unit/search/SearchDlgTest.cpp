@@ -2,7 +2,7 @@
 // the program's own key, saved away before these tests and put back after them.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "SettingsKeyTest.h"
 
 #include "res/resource.h"
 #include "search/SearchDlg.h"
@@ -12,73 +12,6 @@
 #include <string>
 
 namespace {
-
-const char kKey[] = "Software\\VORNELIX\\Quillfind";
-const char kBackupKey[] = "Software\\VORNELIX\\Quillfind unit test backup";
-
-std::string SubKey(const char* sub)
-{
-    return *sub ? std::string(kKey) + "\\" + sub : std::string(kKey);
-}
-
-void PutValue(const char* sub, const char* name, DWORD type, const void* data, DWORD size)
-{
-    RawSetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, type, data, size);
-}
-
-void PutDword(const char* sub, const char* name, DWORD value)
-{
-    PutValue(sub, name, REG_DWORD, &value, sizeof(value));
-}
-
-void PutText(const char* name, const char* text)
-{
-    PutValue("text", name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
-}
-
-// False when the value is missing; its type and bytes otherwise.
-bool GetValue(const char* sub, const char* name, DWORD* pType, std::string* pData)
-{
-    return RawGetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, pData, pType);
-}
-
-// A stored REG_SZ without its terminating zero; "<missing>" or "<type N>" otherwise.
-std::string StoredText(const char* name)
-{
-    DWORD type = 0;
-    std::string data;
-    if (!GetValue("text", name, &type, &data))
-        return "<missing>";
-    if (type != REG_SZ || data.empty() || data.back() != '\0')
-        return "<type " + std::to_string(type) + ">";
-    return data.substr(0, data.size() - 1);
-}
-
-bool StoredDword(const char* sub, const char* name, DWORD* pValue)
-{
-    DWORD type = 0;
-    std::string data;
-    if (!GetValue(sub, name, &type, &data) || type != REG_DWORD || data.size() != 4)
-        return false;
-    memcpy(pValue, data.data(), 4);
-    return true;
-}
-
-// Replaces the key pTo with a copy of pFrom; false when pFrom is missing.
-bool CopyKey(const char* pFrom, const char* pTo)
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, pTo);
-    HKEY hFrom = nullptr, hTo = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, pFrom, 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
-        return false;
-    bool bCopied = RegCreateKeyExA(HKEY_CURRENT_USER, pTo, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                   &hTo, nullptr) == ERROR_SUCCESS &&
-                   RegCopyTreeA(hFrom, nullptr, hTo) == ERROR_SUCCESS;
-    if (hTo)
-        RegCloseKey(hTo);
-    RegCloseKey(hFrom);
-    return bCopied;
-}
 
 void SetClipboard(UINT format, HANDLE h)
 {
@@ -112,26 +45,13 @@ public:
     using CSearchDlg::m_nMode;
 };
 
-class SearchDlgTest : public testing::Test {
+class SearchDlgTest : public SettingsKeyTest {
 protected:
-    // Keep whatever settings this user had and give them back at the end.
-    static void SetUpTestSuite() { s_bSaved = CopyKey(kKey, kBackupKey); }
-
-    static void TearDownTestSuite()
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-        if (s_bSaved)
-            CopyKey(kBackupKey, kKey);
-        RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
-    }
-
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
-
     void TearDown() override
     {
         m_dlg.reset();
         PumpMessages();
-        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        SettingsKeyTest::TearDown();
     }
 
     CSearchDlgProbe& Create()
@@ -180,10 +100,7 @@ protected:
 
     CRecordedPages m_launched;
     std::unique_ptr<CSearchDlgProbe> m_dlg;
-    static bool s_bSaved;
 };
-
-bool SearchDlgTest::s_bSaved = false;
 
 } // namespace
 

@@ -5,7 +5,7 @@
 #include "Random.h"
 #include "TestSupport.h"
 
-#include "search/SearchHistory.h"
+#include "settings/SearchHistory.h"
 
 #include <iterator>
 #include <string>

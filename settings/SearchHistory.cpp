@@ -1,4 +1,4 @@
-#include "search/SearchHistory.h"
+#include "settings/SearchHistory.h"
 
 #include "framework/MbString.h"
 

@@ -1,0 +1,223 @@
+#include "settings/Settings.h"
+
+#include "settings/SearchHistory.h"
+#include "util/registry/RegKey.h"
+#include "util/registry/Registry.h"
+
+namespace {
+
+// Removal works on the maker's key, so it can take the program's whole key away.
+const char kVendorKeyPath[] = "HKEY_CURRENT_USER\\Software\\VORNELIX";
+const char kProgramKeyName[] = "Quillfind";
+
+// Below HKEY_CURRENT_USER.
+const char kProgramKey[] = "Software\\VORNELIX\\Quillfind";
+const char kHistoryKey[] = "Software\\VORNELIX\\Quillfind\\text";
+const char kPositionKey[] = "Software\\VORNELIX\\Quillfind\\WinPos\\Search";
+
+const char kModeValue[] = "mode";
+const char kHotkeyValue[] = "hotkey";
+const char kHistoryValueFormat[] = "text%02X";
+const char kPosXValue[] = "posX";
+const char kPosYValue[] = "posY";
+
+// A copy whose turn does not come within this time saves all the same: a
+// hung copy must not cost the others their history.
+const DWORD kHistoryTurnWaitMs = 1000;
+
+DWORD StoredType(const CString*)
+{
+    return REG_SZ;
+}
+
+template <typename T> DWORD StoredType(const T*)
+{
+    return REG_DWORD;
+}
+
+// One key of the settings, opened once for what follows, and the value
+// operations on it.
+class CSettingsKey {
+public:
+    bool OpenForReading(const char* pszSubKey)
+    {
+        return m_key.Open(HKEY_CURRENT_USER, pszSubKey, KEY_READ) == ERROR_SUCCESS;
+    }
+
+    // Missing keys on the way are created.
+    bool OpenForWriting(const char* pszSubKey)
+    {
+        return m_key.Create(HKEY_CURRENT_USER, pszSubKey) == ERROR_SUCCESS;
+    }
+
+    // A value of another type is not taken for a number or a text. A
+    // REG_DWORD shorter than 4 bytes fills only the low bytes, so the value
+    // is read into a zeroed variable; the output changes only on success.
+    template <typename T> bool Read(const char* pszName, T* pValue)
+    {
+        DWORD dwType = REG_NONE;
+        T value{};
+        if (!m_key.IsOpen() || !m_reg.GetValueType(m_key.Get(), pszName, &dwType) ||
+            dwType != StoredType(pValue) || !ReadValue(pszName, &value))
+            return false;
+        *pValue = value;
+        return true;
+    }
+
+    // The object's own path is never used: every call works on the open key.
+    CRegistry& Values() { return m_reg; }
+    HKEY Get() const { return m_key.Get(); }
+
+private:
+    BOOL ReadValue(const char* pszName, DWORD* pdwValue)
+    {
+        return m_reg.GetDword(m_key.Get(), pszName, pdwValue);
+    }
+    BOOL ReadValue(const char* pszName, int* pnValue)
+    {
+        return m_reg.GetInt(m_key.Get(), pszName, pnValue);
+    }
+    BOOL ReadValue(const char* pszName, CString* pstrValue)
+    {
+        return m_reg.GetString(m_key.Get(), pszName, pstrValue);
+    }
+
+    CRegistry m_reg{CString("HKEY_CURRENT_USER\\") + kProgramKey};
+    CRegKey m_key;
+};
+
+CString HistoryValueName(int i)
+{
+    CString strName;
+    strName.Format(kHistoryValueFormat, i);
+    return strName;
+}
+
+// Writes the entries as "text00" on and removes the names after them; false
+// when an entry could not be written.
+bool WriteHistory(const std::vector<CString>& history)
+{
+    CSettingsKey key;
+    if (!key.OpenForWriting(kHistoryKey))
+        return false;
+    bool bWritten = true;
+    for (int i = 0; i < kHistoryLimit; ++i) {
+        const CString strName = HistoryValueName(i);
+        if (static_cast<size_t>(i) < history.size())
+            bWritten =
+                key.Values().SetString(key.Get(), strName, history[static_cast<size_t>(i)]) &&
+                bWritten;
+        else
+            key.Values().DeleteString(key.Get(), strName);
+    }
+    return bWritten;
+}
+
+// The copies of one user save their history one after the other.
+class CHistoryTurn {
+public:
+    CHistoryTurn() : m_hMutex(CreateMutexA(nullptr, FALSE, Settings::kHistoryLockName))
+    {
+        if (m_hMutex) {
+            // An abandoned turn (a copy ended while saving) is ours all the same.
+            const DWORD dwWait = WaitForSingleObject(m_hMutex, kHistoryTurnWaitMs);
+            m_bOwned = dwWait == WAIT_OBJECT_0 || dwWait == WAIT_ABANDONED;
+        }
+    }
+    ~CHistoryTurn()
+    {
+        if (m_bOwned)
+            ReleaseMutex(m_hMutex);
+        if (m_hMutex)
+            CloseHandle(m_hMutex);
+    }
+    CHistoryTurn(const CHistoryTurn&) = delete;
+    CHistoryTurn& operator=(const CHistoryTurn&) = delete;
+
+private:
+    HANDLE m_hMutex;
+    bool m_bOwned = false;
+};
+
+} // namespace
+
+namespace Settings {
+
+std::vector<CString> LoadHistory()
+{
+    CSettingsKey key;
+    key.OpenForReading(kHistoryKey);
+    std::vector<CString> history;
+    for (int i = 0; i < kHistoryLimit; ++i) {
+        CString strText;
+        if (key.Read(HistoryValueName(i), &strText) && !strText.IsEmpty())
+            history.push_back(strText);
+    }
+    return history;
+}
+
+void SaveQuery(const CString& strQuery, std::vector<CString>* pHistory)
+{
+    if (strQuery.IsEmpty())
+        return;
+    CHistoryTurn turn;
+    std::vector<CString> history = LoadHistory();
+    PutQueryFirst(&history, strQuery);
+    if (WriteHistory(history))
+        *pHistory = history;
+    else
+        PutQueryFirst(pHistory, strQuery);
+}
+
+int LoadMode()
+{
+    CSettingsKey key;
+    DWORD dwMode = 0;
+    key.OpenForReading(kProgramKey);
+    return key.Read(kModeValue, &dwMode) ? static_cast<int>(dwMode) : 0;
+}
+
+void SaveMode(int nMode)
+{
+    CSettingsKey key;
+    if (key.OpenForWriting(kProgramKey))
+        key.Values().SetDword(key.Get(), kModeValue, static_cast<DWORD>(nMode));
+}
+
+// posY is only asked for once posX was there; one without the other is worth
+// nothing.
+bool LoadPosition(int* pX, int* pY)
+{
+    CSettingsKey key;
+    int x = 0, y = 0;
+    key.OpenForReading(kPositionKey);
+    if (!key.Read(kPosXValue, &x) || !key.Read(kPosYValue, &y))
+        return false;
+    *pX = x;
+    *pY = y;
+    return true;
+}
+
+void SavePosition(int x, int y)
+{
+    CSettingsKey key;
+    if (key.OpenForWriting(kPositionKey)) {
+        key.Values().SetInt(key.Get(), kPosXValue, x);
+        key.Values().SetInt(key.Get(), kPosYValue, y);
+    }
+}
+
+bool LoadHotkey(DWORD* pdwHotkey)
+{
+    CSettingsKey key;
+    key.OpenForReading(kProgramKey);
+    return key.Read(kHotkeyValue, pdwHotkey);
+}
+
+void Remove()
+{
+    CRegistry reg(kVendorKeyPath);
+    reg.DeleteKey(CString(kProgramKeyName));
+}
+
+} // namespace Settings

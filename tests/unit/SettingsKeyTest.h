@@ -1,0 +1,90 @@
+#pragma once
+// Tests of what the program stores work on its real key, as the program does:
+// whatever settings this user had are saved away before the first test and
+// put back after the last; each test starts without the key.
+#include "TestSupport.h"
+
+#include <cstring>
+#include <string>
+
+class SettingsKeyTest : public testing::Test {
+protected:
+    static constexpr char kKey[] = "Software\\VORNELIX\\Quillfind";
+    static constexpr char kBackupKey[] = "Software\\VORNELIX\\Quillfind unit test backup";
+
+    static void SetUpTestSuite() { s_bSaved = CopyKey(kKey, kBackupKey); }
+
+    static void TearDownTestSuite()
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        if (s_bSaved)
+            CopyKey(kBackupKey, kKey);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
+    }
+
+    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+
+    static std::string SubKey(const char* sub)
+    {
+        return *sub ? std::string(kKey) + "\\" + sub : std::string(kKey);
+    }
+
+    static void PutValue(const char* sub, const char* name, DWORD type, const void* data,
+                         DWORD size)
+    {
+        RawSetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, type, data, size);
+    }
+
+    static void PutDword(const char* sub, const char* name, DWORD value)
+    {
+        PutValue(sub, name, REG_DWORD, &value, sizeof(value));
+    }
+
+    static void PutText(const char* name, const char* text)
+    {
+        PutValue("text", name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
+    }
+
+    // A stored REG_SZ without its terminating zero; "<missing>" or "<type N>" otherwise.
+    static std::string StoredText(const char* name)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!RawGetValue(HKEY_CURRENT_USER, SubKey("text").c_str(), name, &data, &type))
+            return "<missing>";
+        if (type != REG_SZ || data.empty() || data.back() != '\0')
+            return "<type " + std::to_string(type) + ">";
+        return data.substr(0, data.size() - 1);
+    }
+
+    static bool StoredDword(const char* sub, const char* name, DWORD* pValue)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!RawGetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, &data, &type) ||
+            type != REG_DWORD || data.size() != 4)
+            return false;
+        memcpy(pValue, data.data(), 4);
+        return true;
+    }
+
+private:
+    // Replaces the key pTo with a copy of pFrom; false when pFrom is missing.
+    static bool CopyKey(const char* pFrom, const char* pTo)
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, pTo);
+        HKEY hFrom = nullptr, hTo = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, pFrom, 0, KEY_READ, &hFrom) != ERROR_SUCCESS)
+            return false;
+        bool bCopied = RegCreateKeyExA(HKEY_CURRENT_USER, pTo, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                       nullptr, &hTo, nullptr) == ERROR_SUCCESS &&
+                       RegCopyTreeA(hFrom, nullptr, hTo) == ERROR_SUCCESS;
+        if (hTo)
+            RegCloseKey(hTo);
+        RegCloseKey(hFrom);
+        return bCopied;
+    }
+
+    static inline bool s_bSaved = false;
+};
