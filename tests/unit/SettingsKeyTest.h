@@ -8,7 +8,7 @@
 #include <string>
 
 class SettingsKeyTest : public testing::Test {
-protected:
+public:
     static constexpr char kKey[] = "Software\\VORNELIX\\Quillfind";
     static constexpr char kBackupKey[] = "Software\\VORNELIX\\Quillfind unit test backup";
 
@@ -21,9 +21,6 @@ protected:
             CopyKey(kBackupKey, kKey);
         RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
     }
-
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
-    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
 
     static std::string SubKey(const char* sub)
     {
@@ -68,6 +65,10 @@ protected:
         memcpy(pValue, data.data(), 4);
         return true;
     }
+
+protected:
+    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
 
 private:
     // Replaces the key pTo with a copy of pFrom; false when pFrom is missing.

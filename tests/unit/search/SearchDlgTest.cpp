@@ -7,9 +7,11 @@
 #include "res/resource.h"
 #include "search/SearchDlg.h"
 #include "search/SearchRequest.h"
+#include "settings/Settings.h"
 
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -213,6 +215,73 @@ TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
     EXPECT_EQ(StoredText("text01"), "B2");
     EXPECT_EQ(StoredText("text02"), "abc");
     EXPECT_EQ(ComboItemText(Query(), 1), "B2");
+}
+
+// Another copy saving its search holds the history's turn for nMs and stores
+// "C3" on top meanwhile (nMs 0: it holds the turn until the test ends).
+class COtherCopySaving {
+public:
+    explicit COtherCopySaving(DWORD nMs)
+        : m_hMutex(CreateMutexA(nullptr, FALSE, Settings::kHistoryLockName)),
+          m_hHeld(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_hDone(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_thread([this, nMs] {
+              WaitForSingleObject(m_hMutex, INFINITE);
+              SetEvent(m_hHeld);
+              WaitForSingleObject(m_hDone, nMs ? nMs : INFINITE);
+              if (nMs)
+                  SettingsKeyTest::PutText("text00", "C3");
+              ReleaseMutex(m_hMutex);
+          })
+    {
+        WaitForSingleObject(m_hHeld, INFINITE);
+    }
+    ~COtherCopySaving()
+    {
+        SetEvent(m_hDone);
+        m_thread.join();
+        for (HANDLE h : {m_hMutex, m_hHeld, m_hDone})
+            CloseHandle(h);
+    }
+
+private:
+    HANDLE m_hMutex, m_hHeld, m_hDone;
+    std::thread m_thread;
+};
+
+TEST_F(SearchDlgTest, HistorySavesTakeTurnsAndAFailedSaveKeepsTheList)
+{
+    PutText("text01", "h1");
+    PutText("text02", "h2");
+    Create();
+    {
+        // The save waits for the other copy's and goes on top of it.
+        COtherCopySaving other(300);
+        Search("q1");
+    }
+    EXPECT_EQ(StoredText("text00"), "q1");
+    EXPECT_EQ(StoredText("text01"), "C3");
+    {
+        // A copy that keeps its turn holds this one up for a second at most.
+        COtherCopySaving hung(0);
+        const DWORD dwStart = GetTickCount();
+        Search("q2");
+        EXPECT_GE(GetTickCount() - dwStart, 900u);
+        EXPECT_EQ(StoredText("text00"), "q2");
+    }
+    // A registry that refuses the write: the list keeps this window's entries.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    HKEY hVolatile = nullptr; // no lasting key can be made below a volatile one
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &hVolatile, nullptr));
+    RegCloseKey(hVolatile);
+    Search("q3");
+    EXPECT_EQ(StoredText("text00"), "<missing>");
+    const char* const kShown[] = {"q3", "q2", "q1", "C3", "h1", "h2"};
+    ASSERT_EQ(HistoryCount(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(ComboItemText(Query(), i), kShown[i]);
+    ExpectQuerySelected("q3");
 }
 
 TEST_F(SearchDlgTest, SeventeenSearchesKeepSixteenNewestFirst)
