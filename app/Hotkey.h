@@ -7,8 +7,10 @@
 
 // The modifiers (MOD_NOREPEAT added) and the key to register for a stored
 // value; false for none: 0, no modifier, bits above the second byte or
-// modifier bits RegisterHotKey does not know, no key, or a key that is itself
-// a modifier (a bare letter would break typing).
+// modifier bits RegisterHotKey does not know, no key, a key that is itself
+// a modifier (a bare letter would break typing), a mouse button, or a
+// combination every program uses: Ctrl or Shift with C, V, X, Z, A, Insert
+// or Delete, Alt with F4, Tab or Space.
 bool DecodeHotkey(DWORD dwStored, UINT* pfsModifiers, UINT* puKey);
 
 // Registers the stored combination for the window; false when none is

@@ -158,8 +158,10 @@ void CHelperMainDlg::OnLButtonDblClk(UINT, POINT)
 }
 
 // Exactly what a double-click on the icon does, the icon's busy state included:
-// while the version box is open, nothing.
+// while the version box is open, nothing. An open tray menu is closed first:
+// the window and the menu are never up together.
 void CHelperMainDlg::OnHotKey(UINT, UINT, UINT)
 {
+    EndMenu();
     m_trayIcon.SendMessage(CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
 }

@@ -57,6 +57,7 @@ BOOL CSearchDlg::OnInitDialog()
     // Not range-checked: a mode outside the box leaves nothing selected, and
     // searches then use the first template until the user picks a mode.
     m_nMode = Settings::LoadMode();
+    m_bEnterSearches = Settings::LoadEnterSearches();
     LoadHistory();
     UpdateData(FALSE);
     return TRUE;
@@ -75,6 +76,16 @@ void CSearchDlg::OnRunSearch()
     }
     m_comboQuery.SetEditSel(0, -1);
     m_comboQuery.SetFocus();
+}
+
+// Enter where the search button does not have the focus: the box's list, when
+// open, takes its own Enter first.
+void CSearchDlg::OnOK()
+{
+    if (m_bEnterSearches)
+        OnRunSearch();
+    else
+        CDialog::OnOK();
 }
 
 void CSearchDlg::OnPasteQuery()

@@ -19,6 +19,7 @@ protected:
     CComboBox m_comboQuery;
     int m_nMode = -1;
     CString m_strQuery;
+    bool m_bEnterSearches = false; // Enter outside the button searches instead of hiding
 
     void LoadHistory();
     void SaveHistory();
@@ -27,6 +28,7 @@ protected:
 
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
 
     void OnRunSearch();
     void OnPasteQuery();

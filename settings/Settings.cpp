@@ -14,9 +14,12 @@ const char kProgramKeyName[] = "Quillfind";
 const char kProgramKey[] = "Software\\VORNELIX\\Quillfind";
 const char kHistoryKey[] = "Software\\VORNELIX\\Quillfind\\text";
 const char kPositionKey[] = "Software\\VORNELIX\\Quillfind\\WinPos\\Search";
+// Below HKEY_LOCAL_MACHINE: what an administrator sets for every user.
+const char kPolicyKey[] = "Software\\Policies\\VORNELIX\\Quillfind";
 
 const char kModeValue[] = "mode";
 const char kHotkeyValue[] = "hotkey";
+const char kEnterValue[] = "enter";
 const char kHistoryValueFormat[] = "text%02X";
 const char kPosXValue[] = "posX";
 const char kPosYValue[] = "posY";
@@ -39,9 +42,12 @@ template <typename T> DWORD StoredType(const T*)
 // operations on it.
 class CSettingsKey {
 public:
-    bool OpenForReading(const char* pszSubKey)
+    bool OpenForReading(const char* pszSubKey, HKEY hRoot = HKEY_CURRENT_USER)
     {
-        return m_key.Open(HKEY_CURRENT_USER, pszSubKey, KEY_READ) == ERROR_SUCCESS;
+        // Where a 32-bit copy runs on 64-bit Windows, the administrator's
+        // tools write the 64-bit view of the machine's key.
+        const REGSAM samView = hRoot == HKEY_LOCAL_MACHINE ? KEY_WOW64_64KEY : 0;
+        return m_key.Open(hRoot, pszSubKey, KEY_READ | samView) == ERROR_SUCCESS;
     }
 
     // Missing keys on the way are created.
@@ -111,6 +117,16 @@ bool WriteHistory(const std::vector<CString>& history)
             key.Values().DeleteString(key.Get(), strName);
     }
     return bWritten;
+}
+
+// A keyboard value: the administrator's, where there is one, wins over the
+// user's own.
+bool ReadKeyboardValue(const char* pszName, DWORD* pdwValue)
+{
+    CSettingsKey policy, user;
+    return (policy.OpenForReading(kPolicyKey, HKEY_LOCAL_MACHINE) &&
+            policy.Read(pszName, pdwValue)) ||
+           (user.OpenForReading(kProgramKey) && user.Read(pszName, pdwValue));
 }
 
 // The copies of one user save their history one after the other.
@@ -209,9 +225,13 @@ void SavePosition(int x, int y)
 
 bool LoadHotkey(DWORD* pdwHotkey)
 {
-    CSettingsKey key;
-    key.OpenForReading(kProgramKey);
-    return key.Read(kHotkeyValue, pdwHotkey);
+    return ReadKeyboardValue(kHotkeyValue, pdwHotkey);
+}
+
+bool LoadEnterSearches()
+{
+    DWORD dwEnter = 0;
+    return ReadKeyboardValue(kEnterValue, &dwEnter) && dwEnter == 1;
 }
 
 void Remove()

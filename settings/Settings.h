@@ -1,7 +1,9 @@
 #pragma once
 // What the program keeps between runs, under the current user's
 // HKEY_CURRENT_USER\Software\VORNELIX\Quillfind: the search history, the
-// search mode, the search window's corner and the keyboard choices. Callers
+// search mode, the search window's corner and the keyboard choices, which an
+// administrator may set for every user under
+// HKEY_LOCAL_MACHINE\Software\Policies\VORNELIX\Quillfind instead. Callers
 // load and save; the key paths and value names are this module's own. A
 // value that is missing or of another registry type than the program writes
 // counts as not stored. No key stays open between calls.
@@ -35,8 +37,12 @@ void SaveMode(int nMode);
 bool LoadPosition(int* pX, int* pY);
 void SavePosition(int x, int y);
 
+// The keyboard choices, read at the start. A value set by the administrator
+// wins over the user's own.
 // The hotkey as stored (see app/Hotkey.h); false when none is stored.
 bool LoadHotkey(DWORD* pdwHotkey);
+// Enter in the search window searches: the REG_DWORD "enter" is 1.
+bool LoadEnterSearches();
 
 // Removes the program's whole key; the maker's key above it stays.
 void Remove();

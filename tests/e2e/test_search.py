@@ -5,10 +5,10 @@ import time
 from harness import (ID_MODE, ID_QUERY, ID_SEARCH, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH,
                      SC_MINIMIZE, SEARCH_TITLE, SETTINGS_KEY, WM_SYSCOMMAND, away_from_icon,
                      caught_addresses, check, choose_menu, click_at, click_control, clipboard_text,
-                     ctrl_rect, double_click_icon, drag, facts, hexs, key, post, qftool,
-                     reg_delete_tree, reg_dword, reg_get, reg_list, reg_set, reg_values, screenshot,
-                     search_state, side_by_side_monitors, sjis, start, tray_geometry, tray_window,
-                     type_text, wait_until, window, xdo)
+                     ctrl_rect, double_click_icon, drag, facts, hexs, key, menu_window, open_menu,
+                     post, qftool, reg_delete_tree, reg_dword, reg_get, reg_list, reg_set,
+                     reg_values, screenshot, search_state, side_by_side_monitors, sjis, start,
+                     tray_geometry, tray_window, type_text, wait_until, window, xdo)
 
 TEXT_KEY = SETTINGS_KEY + r"\text"
 POS_KEY = SETTINGS_KEY + r"\WinPos\Search"
@@ -186,6 +186,23 @@ def test_hotkey_brings_up_the_search_window_only_when_set():
     wait_query("ホットキー")
     check_query_selected("ホットキー")
     check(window(SEARCH_TITLE)["foreground"], "the search window must come to the front")
+    exit_program(p)
+
+    # With "enter" set, the keys reach the result page: the hotkey closes an
+    # open tray menu and brings the window, and Enter searches.
+    reg_set(SETTINGS_KEY, "enter", 4, (1).to_bytes(4, "little"))
+    clipboard_text("hotkey")
+    p = launch()
+    open_menu()
+    press_hotkey()
+    wait_until(visible_search, 10, what="the search window")
+    wait_until(lambda: menu_window() is None, 5, what="the tray menu to close")
+    wait_query("hotkey")
+    key("Return")
+    check(searched(1) == [address("hotkey")], f"caught {caught_addresses()}")
+    wait_until(lambda: history_values().get("text00") == (1, b"hotkey\0"), 5,
+               what="the history to hold the query")
+    check(visible_search(), "Enter must search and keep the window")
     exit_program(p)
 
     # Without the setting the same keys do nothing.

@@ -441,23 +441,31 @@ TEST_F(SearchDlgTest, MovesAreStoredOnlyWhileVisible)
 
 TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
 {
-    PutText("text00", "kept");
-    CSearchDlgProbe& dlg = Create();
-    for (UINT msg : {0u, 1u, 2u}) {
-        dlg.ShowWindow(SW_SHOW);
-        SetWindowTextA(Query(), "typed");
-        if (msg == 0)
-            dlg.SendMessage(WM_COMMAND, IDOK, 0);
-        else if (msg == 1)
-            dlg.SendMessage(WM_COMMAND, IDCANCEL, 0);
-        else
-            dlg.SendMessage(WM_CLOSE, 0, 0);
-        PumpMessages();
-        EXPECT_FALSE(dlg.IsWindowVisible()) << msg;
-        EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+    // With "enter" stored as 1, Enter searches as the button does; Escape and
+    // the close box hide the window either way.
+    for (DWORD dwEnter : {0u, 2u, 1u}) {
+        SCOPED_TRACE(dwEnter);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        PutText("text00", "kept");
+        PutDword("", "enter", dwEnter);
+        CSearchDlgProbe& dlg = Create();
+        for (UINT msg : {0u, 1u, 2u}) {
+            dlg.ShowWindow(SW_SHOW);
+            SetWindowTextA(Query(), "typed");
+            if (msg == 0)
+                dlg.SendMessage(WM_COMMAND, IDOK, 0);
+            else if (msg == 1)
+                dlg.SendMessage(WM_COMMAND, IDCANCEL, 0);
+            else
+                dlg.SendMessage(WM_CLOSE, 0, 0);
+            PumpMessages();
+            EXPECT_EQ(dlg.IsWindowVisible(), dwEnter == 1 && msg == 0) << msg;
+            EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+        }
+        const bool bSearched = dwEnter == 1;
+        EXPECT_EQ(m_launched.Pages().size(), bSearched ? 1u : 0u);
+        EXPECT_EQ(StoredText("text00"), bSearched ? "typed" : "kept");
+        EXPECT_EQ(StoredText("text01"), bSearched ? "kept" : "<missing>");
+        EXPECT_EQ(dlg.m_history.size(), bSearched ? 2u : 1u);
     }
-    EXPECT_TRUE(m_launched.Pages().empty());
-    EXPECT_EQ(StoredText("text00"), "kept");
-    EXPECT_EQ(StoredText("text01"), "<missing>");
-    EXPECT_EQ(dlg.m_history.size(), 1u);
 }
