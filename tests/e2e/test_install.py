@@ -1,7 +1,8 @@
-"""The release as a user and an administrator meet it: the per-user installer,
-installing over a running copy, the uninstaller, the installer's pages, what
-goes wrong (a held file, a copy that will not close) and the switches, and the
-release files beside the installers. The x64 installer runs here; the x86 one
+"""The release as a user and an administrator meet it: the installer for one
+user and for every user, installing over a running copy, the uninstaller, the
+installer's pages, what goes wrong (a held file, a copy that will not close, no
+administrator rights) and the switches, and the release files beside the
+installers. The x64 installer runs here; the x86 one
 installs the i686 program and cannot run on this kernel."""
 import contextlib
 import hashlib
@@ -13,6 +14,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 from pathlib import Path
 
 import yaml
@@ -20,8 +22,8 @@ import yaml
 from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY,
                      WINE, Failure, caught_addresses, center, check, click_at, clipboard_text,
                      double_click_icon, key, own_copies, qftool, reg_delete_tree, reg_dump,
-                     reg_list, reg_set, reg_values, screenshot, search_state, sjis, tray_window,
-                     wait_until, window, windows)
+                     reg_list, reg_set, reg_values, run_tool, screenshot, search_state, sjis,
+                     tray_window, wait_until, window, windows)
 from test_about import MAKER_PAGE
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -40,6 +42,17 @@ INSTDIR = PROFILE / "AppData" / "Local" / "Programs" / "Quillfind"
 OTHER_DIR = PROFILE / "QuillfindElsewhere"
 MENU = PROFILE / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
 SHORTCUTS = (MENU / f"{PRODUCT}.lnk", MENU / "StartUp" / f"{PRODUCT}.lnk")
+MACHINE_DIR = PREFIX / "drive_c" / "Program Files" / "Quillfind"
+COMMON_MENU = PREFIX / "drive_c" / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+# Each kind of install: its folder, its shortcuts (Start menu, Start-up) and
+# whether its uninstall entry is the machine's.
+SCOPES = {"user": (INSTDIR, SHORTCUTS, False),
+          "machine": (MACHINE_DIR, (COMMON_MENU / f"{PRODUCT}.lnk",
+                                    COMMON_MENU / "StartUp" / f"{PRODUCT}.lnk"), True)}
+# Where installs write files: the profiles, Program Files, the all-users menu.
+FILE_ROOTS = (USERS, MACHINE_DIR.parent, COMMON_MENU)
+# Files every install holds beside the program, as the repository has them.
+TEXTS = {"LICENSE.txt": ROOT / "LICENSE", "THIRD-PARTY-NOTICES.txt": ROOT / "THIRD-PARTY-NOTICES.txt"}
 # Keys Wine writes by itself: scratch settings that any window's start rewrites,
 # and the console host's defaults, written when the first console program runs.
 WINE_NOISE = (r"Software\Wine\Temporary System Parameters", "Console")
@@ -59,15 +72,25 @@ def wine(*args, timeout=60):
                           timeout=timeout).returncode
 
 
+def registry():
+    """All of HKEY_CURRENT_USER, and the machine's uninstall entry: the one
+    place of HKEY_LOCAL_MACHINE an install writes to."""
+    return reg_dump("") | {(e[0], "HKLM\\" + e[1], *e[2:])
+                           for e in reg_dump(UNINST_KEY, machine=True)}
+
+
 def snapshot():
-    """HKEY_CURRENT_USER and the profile folders: keys, values, folders, files and sizes."""
+    """The registry as above and the folders installs write to: keys, values,
+    folders, files and sizes."""
     files = set()
-    for root, dirs, names in os.walk(USERS):
-        dirs[:] = [d for d in dirs if not NSIS_TEMP.match(d)]
-        for n in dirs + names:
-            path = Path(root, n)
-            files.add(("file", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
-    return reg_dump(""), files
+    for top in FILE_ROOTS:
+        for root, dirs, names in os.walk(top):
+            dirs[:] = [d for d in dirs if not NSIS_TEMP.match(d)]
+            for n in dirs + names:
+                path = Path(root, n)
+                files.add(("file", str(path.relative_to(PREFIX)),
+                           path.is_dir() or path.stat().st_size))
+    return registry(), files
 
 
 def differences(before, after):
@@ -80,7 +103,7 @@ def differences(before, after):
 def check_as_before(before, what="left behind or changed"):
     """HKCU and the profile are as they were: HKCU at once, the profile within
     moments (the uninstaller's own file goes once it has ended)."""
-    changed = differences(before[:1], (reg_dump(""),))
+    changed = differences(before[:1], (registry(),))
     if changed:
         raise Failure(f"{what}:\n" + "\n".join(changed))
     try:
@@ -89,20 +112,38 @@ def check_as_before(before, what="left behind or changed"):
         raise Failure(f"{what}:\n" + "\n".join(differences(before, snapshot())))
 
 
+def windows_text(name):
+    """One of TEXTS as a release carries it: with CRLF."""
+    return TEXTS[name].read_bytes().replace(b"\n", b"\r\n")
+
+
 def reg_sz(text):
     return 1, sjis(text) + b"\0"
 
 
-def installed_facts(autostart=True):
-    exe = INSTDIR / "Quillfind.exe"
-    check(sorted(p.name for p in INSTDIR.glob("*")) == ["Quillfind.exe", "uninstall.exe"],
-          f"installed files: {list(INSTDIR.glob('*'))}")
+def entry_values(machine=False):
+    """The uninstall entry's values as reg_values gives them, or None."""
+    if not machine:
+        return reg_values(UNINST_KEY)
+    dump = reg_dump(UNINST_KEY, machine=True)
+    return {e[2]: (int(e[3]), bytes.fromhex(e[4])) for e in dump
+            if e[0] == "value" and e[1] == UNINST_KEY} if dump else None
+
+
+def installed_facts(autostart=True, scope="user"):
+    folder_path, shortcuts, machine = SCOPES[scope]
+    exe = folder_path / "Quillfind.exe"
+    check(sorted(p.name for p in folder_path.glob("*")) == sorted(["Quillfind.exe", "uninstall.exe",
+                                                                   *TEXTS]),
+          f"installed files: {list(folder_path.glob('*'))}")
     check(exe.read_bytes() == (BUILD / "Quillfind.exe").read_bytes(), "not the built program")
-    for lnk in SHORTCUTS[:2 if autostart else 1]:
+    check(all((folder_path / name).read_bytes() == windows_text(name) for name in TEXTS),
+          "the licence texts are not the repository's")
+    for lnk in shortcuts[:2 if autostart else 1]:
         check(lnk.is_file() and windows_path(exe).encode("utf-16-le") in lnk.read_bytes(),
               f"{lnk} does not lead to {exe}")
-    check(SHORTCUTS[1].exists() == autostart, f"the Start-up shortcut, asked for: {autostart}")
-    folder = windows_path(INSTDIR)
+    check(shortcuts[1].exists() == autostart, f"the Start-up shortcut, asked for: {autostart}")
+    folder = windows_path(folder_path)
     expected = {
         "DisplayName": reg_sz(PRODUCT), "DisplayVersion": reg_sz(VERSION),
         "Publisher": reg_sz("VORNELIX"), "DisplayIcon": reg_sz(f"{folder}\\Quillfind.exe,0"),
@@ -110,10 +151,10 @@ def installed_facts(autostart=True):
         "InstallLocation": reg_sz(folder), "UninstallString": reg_sz(f'"{folder}\\uninstall.exe"'),
         "QuietUninstallString": reg_sz(f'"{folder}\\uninstall.exe" /S _?={folder}'),
         "NoModify": (4, b"\1\0\0\0"), "NoRepair": (4, b"\1\0\0\0")}
-    values = reg_values(UNINST_KEY) or {}
+    values = entry_values(machine) or {}
     check({k: values.get(k) for k in expected} == expected, f"the uninstall entry: {values}")
     size = int.from_bytes(values.get("EstimatedSize", (4, b""))[1], "little")
-    files = sum(p.stat().st_size for p in INSTDIR.glob("*")) // 1024
+    files = sum(p.stat().st_size for p in folder_path.glob("*")) // 1024
     check(abs(size - files) <= 2, f"EstimatedSize {size} KB, files {files} KB")
 
 
@@ -145,9 +186,10 @@ def ended(pid):
     return not Path(f"/proc/{pid}").exists()
 
 
-def registered(name):
-    """A command line of the uninstall entry as program and arguments."""
-    command = reg_values(UNINST_KEY)[name][1].rstrip(b"\0").decode()
+def registered(name, machine=False, values=None):
+    """A command line of the uninstall entry (or of the entry's values given)
+    as program and arguments."""
+    command = (values or entry_values(machine))[name][1].rstrip(b"\0").decode()
     program, _, args = command[1:].partition('"')
     return [program, *args.split()]
 
@@ -162,12 +204,14 @@ def remove_leftovers():
                     b"qftool.exe"):
         for pid in own_copies(program):
             os.kill(pid, 9)
-    for folder in (INSTDIR, OTHER_DIR):
+    for folder in (INSTDIR, OTHER_DIR, MACHINE_DIR):
         shutil.rmtree(folder, ignore_errors=True)
     with contextlib.suppress(OSError):  # the per-user programs folder, when empty
         INSTDIR.parent.rmdir()
-    for lnk in SHORTCUTS:
-        lnk.unlink(missing_ok=True)
+    for _, shortcuts, _ in SCOPES.values():
+        for lnk in shortcuts:
+            lnk.unlink(missing_ok=True)
+    run_tool("reg", "delete", f"HKLM\\{UNINST_KEY}", "/f", check_rc=False)
     reg_delete_tree(UNINST_KEY)
     if reg_list(UNINST_LIST) == ([], []):
         reg_delete_tree(UNINST_LIST)
@@ -175,30 +219,48 @@ def remove_leftovers():
 
 
 def release_files_agree():
-    """SHA256SUMS matches the files beside it, and the winget manifests match
-    the installers and the uninstall entry the x64 one has just made."""
+    """SHA256SUMS matches the files beside it, the zips hold the licence texts,
+    and the winget manifests match the installers and the uninstall entry the
+    x64 one has just made."""
     sums = dict(line.split("  ")[::-1] for line in (DIST / "SHA256SUMS").read_text().splitlines())
     files = {p.name: hashlib.sha256(p.read_bytes()).hexdigest() for p in DIST.glob("Quillfind*")}
     check(len(files) == 4 and sums == files, f"SHA256SUMS {sums}, files {files}")
-    version, inst, locale = (yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
-                                            .read_text(encoding="utf-8"))
-                             for kind in ("", ".installer", ".locale.ja-JP"))
+    manifests = [yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
+                                .read_text(encoding="utf-8"))
+                 for kind in ("", ".installer", ".locale.en-US", ".locale.ja-JP")]
+    version, inst, english, locale = manifests
     entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
              if v[0] == 1}
-    facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
-             {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
-             inst["InstallerType"], inst["Scope"], inst["InstallerSwitches"]["Silent"],
-             inst["UpgradeBehavior"], inst["AppsAndFeaturesEntries"],
-             {i["Architecture"]: (i["InstallerSha256"].lower(), i["InstallerUrl"].rsplit("/")[-1])
+    facts = [{m["PackageIdentifier"] for m in manifests}, {m["PackageVersion"] for m in manifests},
+             [(m["ManifestType"], m["ManifestVersion"]) for m in manifests],
+             version["DefaultLocale"], inst["InstallerType"], "InstallerSwitches" in inst,
+             inst["UpgradeBehavior"],
+             {c["InstallerReturnCode"]: c["ReturnResponse"] for c in inst["ExpectedReturnCodes"]},
+             inst["AppsAndFeaturesEntries"],
+             {(i["Architecture"], i["Scope"]): (i["InstallerSha256"].lower(),
+                                                i["InstallerUrl"].rsplit("/")[-1],
+                                                i.get("InstallerSwitches"))
               for i in inst["Installers"]},
-             (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"])]
+             (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"]),
+             {(m["License"], m["LicenseUrl"].rsplit("/")[-1]) for m in (english, locale)},
+             {p.name: sorted(zipfile.ZipFile(p).namelist()) for p in DIST.glob("*.zip")},
+             (DIST / "LICENSE.txt").read_bytes() == windows_text("LICENSE.txt")]
     setups = {arch: SETUP.name.replace("x64", arch) for arch in ("x64", "x86")}
-    check(facts == [{"Vornelix.Quillfind"}, {VERSION}, "ja-JP", "nullsoft", "user", "/S", "install",
+    scopes = {"user": None, "machine": {"Custom": "/ALLUSERS"}}
+    check(facts == [{"Vornelix.Quillfind"}, {VERSION},
+                    [("version", "1.10.0"), ("installer", "1.10.0"), ("defaultLocale", "1.10.0"),
+                     ("locale", "1.10.0")], "en-US", "nullsoft", False, "install",
+                    {1: "cancelledByUser", 2: "packageInUse", 3: "custom"},
                     [{"DisplayName": entry["DisplayName"], "Publisher": entry["Publisher"],
                       "DisplayVersion": entry["DisplayVersion"],
                       "ProductCode": UNINST_KEY[len(UNINST_LIST) + 1:]}],
-                    {arch: (files[name], name) for arch, name in setups.items()},
-                    ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"])],
+                    {(arch, scope): (files[name], name, switches)
+                     for arch, name in setups.items() for scope, switches in scopes.items()},
+                    ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"]),
+                    {("MIT", "LICENSE.txt")},
+                    {f"Quillfind-{VERSION}-{bits}.zip":
+                     sorted(["Quillfind.exe", "readme.txt", *TEXTS]) for bits in ("win32", "win64")},
+                    True],
           f"the winget manifests say {facts}; the entry {entry}")
 
 
@@ -319,9 +381,9 @@ def test_installer_and_uninstaller_pages():
 
 
 @contextlib.contextmanager
-def running(*tool_args, ready):
-    """Runs the test tool with these arguments while the block runs."""
-    proc = subprocess.Popen([WINE, str(QFTOOL), *map(str, tool_args)], stdin=subprocess.DEVNULL,
+def running(*tool_args, ready, program=QFTOOL):
+    """Runs the test tool (or a copy of it) with these arguments while the block runs."""
+    proc = subprocess.Popen([WINE, str(program), *map(str, tool_args)], stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         wait_until(ready, 20, what=f"qftool {tool_args[0]}")
@@ -331,16 +393,31 @@ def running(*tool_args, ready):
         proc.wait(10)
 
 
-def program_held():
-    """The installed program held open, as a virus scanner or a hung copy may."""
+def program_held(sharing=""):
+    """The installed program held open, as a virus scanner or a hung copy may;
+    with "read" sharing it can still be read and run, but not moved."""
     (PREFIX / "drive_c" / "held.txt").unlink(missing_ok=True)
     return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt",
+                   *([sharing] if sharing else []),
                    ready=(PREFIX / "drive_c" / "held.txt").exists)
 
 
+@contextlib.contextmanager
+def running_copy_held():
+    """The installed program running while its file is held: the uninstall
+    closes the copy, cannot move the file, and starts the copy again."""
+    pid = start_from(SHORTCUTS[0])
+    with program_held("read"):
+        yield
+    check(ended(pid) and installed_copy(), "the closed copy was not started again")
+
+
 def copy_that_will_not_close():
-    """A window titled as the program's main window that ignores close requests."""
-    return running("stand-in", r"C:\stand-in.txt", 60, ready=lambda: window(MAIN_TITLE))
+    """A copy of the installed program that ignores close requests: the test
+    tool put in its place, with a window titled as the program's main window."""
+    shutil.copyfile(QFTOOL, INSTDIR / "Quillfind.exe")
+    return running("stand-in", r"C:\stand-in.txt", 60, ready=lambda: window(MAIN_TITLE),
+                   program=windows_path(INSTDIR / "Quillfind.exe"))
 
 
 def startup_shortcut_removed():
@@ -354,52 +431,93 @@ def hotkey_stored():
     return contextlib.nullcontext()
 
 
+def without_admin_rights():
+    """The command run as an administrator's program that is not elevated."""
+    def limited(program, *args):
+        path = str(program)
+        if path.startswith("/"):
+            path = "Z:" + path.replace("/", "\\")
+        return wine(QFTOOL, "without-admin", path, *args)
+    return contextlib.nullcontext(limited)
+
+
 def install_and_use(*args):
     """An install whose program has kept settings."""
     check(wine(SETUP, "/S", *args) == 0, f"installing with {args} failed")
     reg_set(SETTINGS_KEY + r"\text", "text00", 1, b"quill\0")
 
 
-# What goes wrong, or what a switch asks for, over an earlier install that has
-# kept settings: what happens meanwhile, the installer's arguments (None: the
-# quiet uninstall), the exit code, and what HKCU and the profile then hold (all
-# of HKCU at once when the command returns).
+# What goes wrong, or what a switch asks for, over earlier installs that have
+# kept settings: the installs ("user", "machine"; the first is the one the
+# command meets), what happens meanwhile (a context, entered before the state
+# "as before" is taken, that may give the runner of the command), the
+# installer's arguments (None: the first install's quiet uninstall), the exit
+# code, and what the registry and the folders then hold (all of the registry at
+# once when the command returns).
 CASES = [
-    ("an upgrade while the program is held", program_held, [], 2, "as before"),
-    ("an uninstall while the program is held", program_held, None, 2, "as before"),
-    ("an uninstall while a copy will not close", copy_that_will_not_close, None, 2, "as before"),
-    ("a quiet uninstall", None, None, 0, "clean"),
-    ("an upgrade with /NOAUTOSTART", None, ["/NOAUTOSTART"], 0, "no autostart"),
-    ("an upgrade after the Start-up shortcut was removed", startup_shortcut_removed, [], 0,
-     "no autostart"),
-    ("an upgrade into another folder", None, [f"/D={windows_path(OTHER_DIR)}"], 0, "elsewhere"),
-    ("an upgrade with /HOTKEY", None, ["/HOTKEY"], 0, "hotkey"),
-    ("an upgrade over a stored hotkey", hotkey_stored, [], 0, "hotkey"),
+    ("an upgrade while the program is held", ("user",), program_held, [], 2, "as before"),
+    ("an uninstall while the program is held", ("user",), program_held, None, 2, "as before"),
+    ("an uninstall while a copy runs and its file is held", ("user",), running_copy_held, None, 2,
+     "as before"),
+    ("an uninstall while a copy will not close", ("user",), copy_that_will_not_close, None, 2,
+     "as before"),
+    ("a quiet uninstall", ("user",), None, None, 0, "clean"),
+    ("an upgrade with /NOAUTOSTART", ("user",), None, ["/NOAUTOSTART"], 0, "no autostart"),
+    ("an upgrade after the Start-up shortcut was removed", ("user",), startup_shortcut_removed, [],
+     0, "no autostart"),
+    ("an upgrade into another folder", ("user",), None, [f"/D={windows_path(OTHER_DIR)}"], 0,
+     "elsewhere"),
+    ("an upgrade with /HOTKEY", ("user",), None, ["/HOTKEY"], 0, "hotkey"),
+    ("an upgrade over a stored hotkey", ("user",), hotkey_stored, [], 0, "hotkey"),
+    ("a machine upgrade", ("machine",), None, ["/ALLUSERS"], 0, "machine"),
+    ("a machine quiet uninstall", ("machine",), None, None, 0, "clean"),
+    ("a machine upgrade beside a per-user install", ("machine", "user"), None, ["/ALLUSERS"], 0,
+     "both"),
+    ("a per-user upgrade beside a machine install", ("user", "machine"), None, [], 0, "both"),
+    ("a machine uninstall beside a per-user install", ("machine", "user"), None, None, 0, "user"),
+    ("a per-user uninstall beside a machine install", ("user", "machine"), None, None, 0,
+     "machine"),
+    ("a machine install without administrator rights", ("user",), without_admin_rights,
+     ["/ALLUSERS"], 3, "as before"),
+    ("a machine uninstall without administrator rights", ("machine",), without_admin_rights, None,
+     3, "as before"),
 ]
+SWITCHES = {"user": [], "machine": ["/ALLUSERS"]}
 
 
 def test_failures_change_nothing_and_choices_are_kept():
     states = {"clean": snapshot()}
-    install_and_use()
-    registry, files = snapshot()
-    states["no autostart"] = registry, {f for f in files
-                                        if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
-    remove_leftovers()
-    install_and_use(f"/D={windows_path(OTHER_DIR)}")
-    states["elsewhere"] = snapshot()
-    remove_leftovers()
-    install_and_use("/HOTKEY")
-    states["hotkey"] = snapshot()
-    for name, meanwhile, args, code, expected in CASES:
+    for state, installs in (("user", [[]]), ("elsewhere", [[f"/D={windows_path(OTHER_DIR)}"]]),
+                            ("hotkey", [["/HOTKEY"]]), ("machine", [["/ALLUSERS"]]),
+                            ("both", [[], ["/ALLUSERS"]])):
         remove_leftovers()
-        install_and_use()
+        for args in installs:
+            install_and_use(*args)
+        states[state] = snapshot()
+    installed_facts()
+    installed_facts(scope="machine")
+    keyboard = {("value", SETTINGS_KEY, "hotkey", "4", "51030000"),
+                ("value", SETTINGS_KEY, "enter", "4", "01000000")}
+    check(keyboard <= states["hotkey"][0] and not keyboard & states["user"][0],
+          "/HOTKEY, and only /HOTKEY, stores Ctrl+Alt+Q and Enter searching")
+    registry_state, files = states["user"]
+    states["no autostart"] = registry_state, {f for f in files
+                                              if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
+    for name, installs, meanwhile, args, code, expected in CASES:
+        remove_leftovers()
+        for scope in installs:
+            install_and_use(*SWITCHES[scope])
         # Not this release's program, as an upgrade meets it.
-        with open(INSTDIR / "Quillfind.exe", "ab") as f:
+        folder, _, machine = SCOPES[installs[0]]
+        with open(folder / "Quillfind.exe", "ab") as f:
             f.write(b"old")
-        reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
-        states["as before"] = snapshot()
-        with (meanwhile or contextlib.nullcontext)():
-            rc = quiet_uninstall() if args is None else wine(SETUP, "/S", *args)
+        run_tool("reg", "add", f"{'HKLM' if machine else 'HKCU'}\\{UNINST_KEY}", "/v",
+                 "DisplayVersion", "/d", "1.0.0", "/f")
+        with (meanwhile or contextlib.nullcontext)() as runner:
+            states["as before"] = snapshot()
+            run = runner or wine
+            rc = (run(*registered("QuietUninstallString", machine)) if args is None
+                  else run(SETUP, "/S", *args))
             check(rc == code, f"{name}: exit code {rc}, not {code}")
             check_as_before(states[expected], f"{name}: not {expected}")
 
