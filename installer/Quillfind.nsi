@@ -336,12 +336,11 @@ Function .onInit
   ${If} $AllUsers = 1
     Call RequireAdmin
   ${EndIf}
-  ; NSIS has taken /D= into $INSTDIR already; without it the folder is the
-  ; earlier install's or the default one of the install chosen.
+  ; NSIS has taken /D= into $INSTDIR already, and cut it off the command
+  ; line; without it the folder is the earlier install's or the default one
+  ; of the install chosen.
   StrCpy $DirGiven 0
-  ClearErrors
-  ${GetOptions} $0 "/D=" $1
-  ${IfNot} ${Errors}
+  ${If} $INSTDIR != "${DEFAULT_DIR}"
     StrCpy $DirGiven 1
   ${EndIf}
   Call UseMode

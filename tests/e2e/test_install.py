@@ -315,6 +315,7 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
 
 
 AUTOSTART_BOX = 1200  # the folder page's checkbox
+SCOPE_BOXES = (1203, 1204)  # the first page's choice, after its picture, title and text
 
 
 def wizard(title, control=1):
@@ -357,13 +358,22 @@ def untick_autostart():
                what="the checkbox to clear")
 
 
+def for_this_user():
+    """With administrator rights, as Wine gives, the first page offers the
+    install for every user; this user's is chosen, as no machine install is there."""
+    boxes = [(b["text"], b["checked"]) for b in (wizard(SETUP_TITLE, i) for i in SCOPE_BOXES)]
+    check(boxes == [(sjis("このユーザーのためにインストールする(&U)"), 1),
+                    (sjis("すべてのユーザーのためにインストールする(&A)"), 0)],
+          f"the first page's choice: {boxes}")
+
+
 def test_installer_and_uninstaller_pages():
     # Another program of the maker: its key stays, and the maker's with it.
     reg_set(SIBLING_KEY, "keep", 1, b"sibling\0")
     before = snapshot()
     subprocess.Popen([WINE, str(SETUP)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL)
-    walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >"),
+    walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >", for_this_user),
                              ("installer-2-folder", "インストール(&I)", untick_autostart),
                              ("installer-3-installed", "次へ(&N) >"),
                              ("installer-4-finish", "完了(&F)")])
@@ -496,6 +506,8 @@ def test_failures_change_nothing_and_choices_are_kept():
         states[state] = snapshot()
     installed_facts()
     installed_facts(scope="machine")
+    check(any(f[1].endswith(f"{OTHER_DIR.name}/Quillfind.exe") for f in states["elsewhere"][1]),
+          f"/D= did not install into {OTHER_DIR}")
     keyboard = {("value", SETTINGS_KEY, "hotkey", "4", "51030000"),
                 ("value", SETTINGS_KEY, "enter", "4", "01000000")}
     check(keyboard <= states["hotkey"][0] and not keyboard & states["user"][0],
