@@ -182,12 +182,14 @@ def stage(program, folder, epoch):
     return copy
 
 
-def stage_texts(folder):
-    """The licence and the notices as a release carries them, by their names there."""
+def stage_texts(folder, epoch):
+    """The licence and the notices as a release carries them, by their names
+    there, of the release's time (the installers keep a file's time)."""
     texts = {}
     for source, name in TEXTS:
         texts[name] = folder / name
         texts[name].write_bytes(windows_text(ROOT / source))
+        os.utime(texts[name], (epoch, epoch))
     return texts
 
 
@@ -298,7 +300,7 @@ def package(build, out):
     info = buildinfo(ver, epoch)
     staging = Path(tempfile.mkdtemp(prefix="qf-dist-"))
     try:
-        texts = stage_texts(staging)
+        texts = stage_texts(staging, epoch)
         staged = {arch: stage(p, staging / arch, epoch) for arch, p in programs.items()}
         setups = {arch: installer(ver, arch, p, texts, out) for arch, p in staged.items()}
         made = [*setups.values(),
