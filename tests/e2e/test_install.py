@@ -1,9 +1,8 @@
-"""The release as a user and an administrator meet it: the installer for one
-user and for every user, installing over a running copy, the uninstaller, the
-installer's pages, what goes wrong (a held file, a copy that will not close, no
-administrator rights) and the switches, and the release files beside the
-installers. The x64 installer runs here; the x86 one
-installs the i686 program and cannot run on this kernel."""
+"""The release as a user and an administrator meet it: the per-user installer,
+installing over a running copy, the uninstaller, the installer's pages, what
+goes wrong (a held file, a copy that will not close) and the switches, and the
+release files beside the installers. The x64 installer runs here; the x86 one
+runs in the x86 smoke step, under emulation."""
 import contextlib
 import hashlib
 import os
@@ -43,16 +42,13 @@ OTHER_DIR = PROFILE / "QuillfindElsewhere"
 MENU = PROFILE / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
 SHORTCUTS = (MENU / f"{PRODUCT}.lnk", MENU / "StartUp" / f"{PRODUCT}.lnk")
 MACHINE_DIR = PREFIX / "drive_c" / "Program Files" / "Quillfind"
-COMMON_MENU = PREFIX / "drive_c" / "ProgramData" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
-# Each kind of install: its folder, its shortcuts (Start menu, Start-up) and
-# whether its uninstall entry is the machine's.
+COMMON_MENU = PREFIX / "drive_c" / "ProgramData" / MENU.relative_to(PROFILE / "AppData" / "Roaming")
+# Each kind of install: its folder, its shortcuts, whether its entry is under HKLM.
 SCOPES = {"user": (INSTDIR, SHORTCUTS, False),
-          "machine": (MACHINE_DIR, (COMMON_MENU / f"{PRODUCT}.lnk",
-                                    COMMON_MENU / "StartUp" / f"{PRODUCT}.lnk"), True)}
-# Where installs write files: the profiles, Program Files, the all-users menu.
-FILE_ROOTS = (USERS, MACHINE_DIR.parent, COMMON_MENU)
-# Files every install holds beside the program, as the repository has them.
-TEXTS = {"LICENSE.txt": ROOT / "LICENSE", "THIRD-PARTY-NOTICES.txt": ROOT / "THIRD-PARTY-NOTICES.txt"}
+          "machine": (MACHINE_DIR, tuple(COMMON_MENU / lnk.relative_to(MENU) for lnk in SHORTCUTS),
+                      True)}
+TEXTS = {name: ROOT / name.replace("LICENSE.txt", "LICENSE")
+         for name in ("LICENSE.txt", "THIRD-PARTY-NOTICES.txt")}
 # Keys Wine writes by itself: scratch settings that any window's start rewrites,
 # and the console host's defaults, written when the first console program runs.
 WINE_NOISE = (r"Software\Wine\Temporary System Parameters", "Console")
@@ -73,17 +69,15 @@ def wine(*args, timeout=60):
 
 
 def registry():
-    """All of HKEY_CURRENT_USER, and the machine's uninstall entry: the one
-    place of HKEY_LOCAL_MACHINE an install writes to."""
-    return reg_dump("") | {(e[0], "HKLM\\" + e[1], *e[2:])
-                           for e in reg_dump(UNINST_KEY, machine=True)}
+    """All of HKCU, and the one key of HKLM an install writes."""
+    return reg_dump("") | {(e[0], "HKLM" + e[1], *e[2:]) for e in reg_dump(UNINST_KEY, True)}
 
 
 def snapshot():
-    """The registry as above and the folders installs write to: keys, values,
-    folders, files and sizes."""
+    """The registry and the profiles, Program Files and the all-users menu:
+    keys, values, folders, files and sizes."""
     files = set()
-    for top in FILE_ROOTS:
+    for top in (USERS, MACHINE_DIR.parent, COMMON_MENU):
         for root, dirs, names in os.walk(top):
             dirs[:] = [d for d in dirs if not NSIS_TEMP.match(d)]
             for n in dirs + names:
@@ -113,7 +107,6 @@ def check_as_before(before, what="left behind or changed"):
 
 
 def windows_text(name):
-    """One of TEXTS as a release carries it: with CRLF."""
     return TEXTS[name].read_bytes().replace(b"\n", b"\r\n")
 
 
@@ -125,16 +118,15 @@ def entry_values(machine=False):
     """The uninstall entry's values as reg_values gives them, or None."""
     if not machine:
         return reg_values(UNINST_KEY)
-    dump = reg_dump(UNINST_KEY, machine=True)
-    return {e[2]: (int(e[3]), bytes.fromhex(e[4])) for e in dump
-            if e[0] == "value" and e[1] == UNINST_KEY} if dump else None
+    return {e[2]: (int(e[3]), bytes.fromhex(e[4]))
+            for e in reg_dump(UNINST_KEY, True) if e[0] == "value"} or None
 
 
 def installed_facts(autostart=True, scope="user"):
     folder_path, shortcuts, machine = SCOPES[scope]
     exe = folder_path / "Quillfind.exe"
-    check(sorted(p.name for p in folder_path.glob("*")) == sorted(["Quillfind.exe", "uninstall.exe",
-                                                                   *TEXTS]),
+    check(sorted(p.name for p in folder_path.glob("*")) == sorted([*TEXTS, "Quillfind.exe",
+                                                                   "uninstall.exe"]),
           f"installed files: {list(folder_path.glob('*'))}")
     check(exe.read_bytes() == (BUILD / "Quillfind.exe").read_bytes(), "not the built program")
     check(all((folder_path / name).read_bytes() == windows_text(name) for name in TEXTS),
@@ -208,9 +200,8 @@ def remove_leftovers():
         shutil.rmtree(folder, ignore_errors=True)
     with contextlib.suppress(OSError):  # the per-user programs folder, when empty
         INSTDIR.parent.rmdir()
-    for _, shortcuts, _ in SCOPES.values():
-        for lnk in shortcuts:
-            lnk.unlink(missing_ok=True)
+    for lnk in (*SHORTCUTS, *SCOPES["machine"][1]):
+        lnk.unlink(missing_ok=True)
     run_tool("reg", "delete", f"HKLM\\{UNINST_KEY}", "/f", check_rc=False)
     reg_delete_tree(UNINST_KEY)
     if reg_list(UNINST_LIST) == ([], []):
@@ -219,48 +210,39 @@ def remove_leftovers():
 
 
 def release_files_agree():
-    """SHA256SUMS matches the files beside it, the zips hold the licence texts,
-    and the winget manifests match the installers and the uninstall entry the
-    x64 one has just made."""
+    """SHA256SUMS matches the files beside it, and the winget manifests match
+    the installers and the uninstall entry the x64 one has just made."""
     sums = dict(line.split("  ")[::-1] for line in (DIST / "SHA256SUMS").read_text().splitlines())
     files = {p.name: hashlib.sha256(p.read_bytes()).hexdigest() for p in DIST.glob("Quillfind*")}
     check(len(files) == 4 and sums == files, f"SHA256SUMS {sums}, files {files}")
-    manifests = [yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
-                                .read_text(encoding="utf-8"))
-                 for kind in ("", ".installer", ".locale.en-US", ".locale.ja-JP")]
-    version, inst, english, locale = manifests
+    version, inst, locale, english = (
+        yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml").read_text("utf-8"))
+        for kind in ("", ".installer", ".locale.ja-JP", ".locale.en-US"))
     entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
              if v[0] == 1}
-    facts = [{m["PackageIdentifier"] for m in manifests}, {m["PackageVersion"] for m in manifests},
-             [(m["ManifestType"], m["ManifestVersion"]) for m in manifests],
-             version["DefaultLocale"], inst["InstallerType"], "InstallerSwitches" in inst,
-             inst["UpgradeBehavior"],
-             {c["InstallerReturnCode"]: c["ReturnResponse"] for c in inst["ExpectedReturnCodes"]},
-             inst["AppsAndFeaturesEntries"],
+    facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
+             {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
+             inst["InstallerType"], inst["ExpectedReturnCodes"][2], "InstallerSwitches" in inst,
+             inst["UpgradeBehavior"], inst["AppsAndFeaturesEntries"],
              {(i["Architecture"], i["Scope"]): (i["InstallerSha256"].lower(),
                                                 i["InstallerUrl"].rsplit("/")[-1],
                                                 i.get("InstallerSwitches"))
               for i in inst["Installers"]},
              (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"]),
-             {(m["License"], m["LicenseUrl"].rsplit("/")[-1]) for m in (english, locale)},
-             {p.name: sorted(zipfile.ZipFile(p).namelist()) for p in DIST.glob("*.zip")},
-             (DIST / "LICENSE.txt").read_bytes() == windows_text("LICENSE.txt")]
+             {(m["License"], m["LicenseUrl"][-11:]) for m in (locale, english)},
+             {p.name[-9:]: sorted(zipfile.ZipFile(p).namelist()) for p in DIST.glob("*.zip")}]
     setups = {arch: SETUP.name.replace("x64", arch) for arch in ("x64", "x86")}
-    scopes = {"user": None, "machine": {"Custom": "/ALLUSERS"}}
-    check(facts == [{"Vornelix.Quillfind"}, {VERSION},
-                    [("version", "1.10.0"), ("installer", "1.10.0"), ("defaultLocale", "1.10.0"),
-                     ("locale", "1.10.0")], "en-US", "nullsoft", False, "install",
-                    {1: "cancelledByUser", 2: "packageInUse", 3: "custom"},
+    check(facts == [{"Vornelix.Quillfind"}, {VERSION}, "en-US", "nullsoft",
+                    {"InstallerReturnCode": 3, "ReturnResponse": "custom"}, False, "install",
                     [{"DisplayName": entry["DisplayName"], "Publisher": entry["Publisher"],
                       "DisplayVersion": entry["DisplayVersion"],
                       "ProductCode": UNINST_KEY[len(UNINST_LIST) + 1:]}],
-                    {(arch, scope): (files[name], name, switches)
-                     for arch, name in setups.items() for scope, switches in scopes.items()},
+                    {(arch, scope): (files[name], name, switches) for arch, name in setups.items()
+                     for scope, switches in (("user", None), ("machine", {"Custom": "/ALLUSERS"}))},
                     ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"]),
                     {("MIT", "LICENSE.txt")},
-                    {f"Quillfind-{VERSION}-{bits}.zip":
-                     sorted(["Quillfind.exe", "readme.txt", *TEXTS]) for bits in ("win32", "win64")},
-                    True],
+                    {z: sorted([*TEXTS, "Quillfind.exe", "readme.txt"])
+                     for z in ("win32.zip", "win64.zip")}],
           f"the winget manifests say {facts}; the entry {entry}")
 
 
@@ -359,12 +341,11 @@ def untick_autostart():
 
 
 def for_this_user():
-    """With administrator rights, as Wine gives, the first page offers the
-    install for every user; this user's is chosen, as no machine install is there."""
+    """With administrator rights (Wine's) the first page offers both kinds,
+    this user's chosen."""
     boxes = [(b["text"], b["checked"]) for b in (wizard(SETUP_TITLE, i) for i in SCOPE_BOXES)]
     check(boxes == [(sjis("このユーザーのためにインストールする(&U)"), 1),
-                    (sjis("すべてのユーザーのためにインストールする(&A)"), 0)],
-          f"the first page's choice: {boxes}")
+                    (sjis("すべてのユーザーのためにインストールする(&A)"), 0)], f"choice: {boxes}")
 
 
 def test_installer_and_uninstaller_pages():
@@ -403,12 +384,11 @@ def running(*tool_args, ready, program=QFTOOL):
         proc.wait(10)
 
 
-def program_held(sharing=""):
-    """The installed program held open, as a virus scanner or a hung copy may;
-    with "read" sharing it can still be read and run, but not moved."""
+def program_held(*sharing):
+    """The installed program held open, as a virus scanner or a hung copy may
+    (with "read" sharing it can still be run)."""
     (PREFIX / "drive_c" / "held.txt").unlink(missing_ok=True)
-    return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt",
-                   *([sharing] if sharing else []),
+    return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt", *sharing,
                    ready=(PREFIX / "drive_c" / "held.txt").exists)
 
 
@@ -443,12 +423,8 @@ def hotkey_stored():
 
 def without_admin_rights():
     """The command run as an administrator's program that is not elevated."""
-    def limited(program, *args):
-        path = str(program)
-        if path.startswith("/"):
-            path = "Z:" + path.replace("/", "\\")
-        return wine(QFTOOL, "without-admin", path, *args)
-    return contextlib.nullcontext(limited)
+    return contextlib.nullcontext(lambda program, *args: wine(
+        QFTOOL, "without-admin", re.sub("^/", "Z:/", str(program)).replace("/", "\\"), *args))
 
 
 def install_and_use(*args):
@@ -457,40 +433,36 @@ def install_and_use(*args):
     reg_set(SETTINGS_KEY + r"\text", "text00", 1, b"quill\0")
 
 
-# What goes wrong, or what a switch asks for, over earlier installs that have
-# kept settings: the installs ("user", "machine"; the first is the one the
-# command meets), what happens meanwhile (a context, entered before the state
-# "as before" is taken, that may give the runner of the command), the
-# installer's arguments (None: the first install's quiet uninstall), the exit
-# code, and what the registry and the folders then hold (all of the registry at
-# once when the command returns).
+# What goes wrong, or what a switch asks for, over an earlier install that has
+# kept settings: what happens meanwhile (entered before the state "as before"
+# is taken; it may give the command's runner), the installer's arguments (None:
+# the quiet uninstall), the exit code, and what the registry and the folders
+# then hold (all of the registry at once when the command returns); last, the
+# earlier installs when not a per-user one (the first is the one the command meets).
 CASES = [
-    ("an upgrade while the program is held", ("user",), program_held, [], 2, "as before"),
-    ("an uninstall while the program is held", ("user",), program_held, None, 2, "as before"),
-    ("an uninstall while a copy runs and its file is held", ("user",), running_copy_held, None, 2,
+    ("an upgrade while the program is held", program_held, [], 2, "as before"),
+    ("an uninstall while the program is held", program_held, None, 2, "as before"),
+    ("an uninstall while a copy runs and its file is held", running_copy_held, None, 2,
      "as before"),
-    ("an uninstall while a copy will not close", ("user",), copy_that_will_not_close, None, 2,
+    ("an uninstall while a copy will not close", copy_that_will_not_close, None, 2, "as before"),
+    ("a quiet uninstall", None, None, 0, "clean"),
+    ("an upgrade with /NOAUTOSTART", None, ["/NOAUTOSTART"], 0, "no autostart"),
+    ("an upgrade after the Start-up shortcut was removed", startup_shortcut_removed, [], 0,
+     "no autostart"),
+    ("an upgrade into another folder", None, [f"/D={windows_path(OTHER_DIR)}"], 0, "elsewhere"),
+    ("an upgrade with /HOTKEY", None, ["/HOTKEY"], 0, "hotkey"),
+    ("an upgrade over a stored hotkey", hotkey_stored, [], 0, "hotkey"),
+    ("a machine upgrade", None, ["/ALLUSERS"], 0, "machine", "machine"),
+    ("a machine quiet uninstall", None, None, 0, "clean", "machine"),
+    ("a machine upgrade beside a per-user install", None, ["/ALLUSERS"], 0, "both", "machine",
+     "user"),
+    ("a per-user upgrade beside a machine install", None, [], 0, "both", "user", "machine"),
+    ("a machine uninstall beside a per-user install", None, None, 0, "user", "machine", "user"),
+    ("a per-user uninstall beside a machine install", None, None, 0, "machine", "user", "machine"),
+    ("a machine install without administrator rights", without_admin_rights, ["/ALLUSERS"], 3,
      "as before"),
-    ("a quiet uninstall", ("user",), None, None, 0, "clean"),
-    ("an upgrade with /NOAUTOSTART", ("user",), None, ["/NOAUTOSTART"], 0, "no autostart"),
-    ("an upgrade after the Start-up shortcut was removed", ("user",), startup_shortcut_removed, [],
-     0, "no autostart"),
-    ("an upgrade into another folder", ("user",), None, [f"/D={windows_path(OTHER_DIR)}"], 0,
-     "elsewhere"),
-    ("an upgrade with /HOTKEY", ("user",), None, ["/HOTKEY"], 0, "hotkey"),
-    ("an upgrade over a stored hotkey", ("user",), hotkey_stored, [], 0, "hotkey"),
-    ("a machine upgrade", ("machine",), None, ["/ALLUSERS"], 0, "machine"),
-    ("a machine quiet uninstall", ("machine",), None, None, 0, "clean"),
-    ("a machine upgrade beside a per-user install", ("machine", "user"), None, ["/ALLUSERS"], 0,
-     "both"),
-    ("a per-user upgrade beside a machine install", ("user", "machine"), None, [], 0, "both"),
-    ("a machine uninstall beside a per-user install", ("machine", "user"), None, None, 0, "user"),
-    ("a per-user uninstall beside a machine install", ("user", "machine"), None, None, 0,
-     "machine"),
-    ("a machine install without administrator rights", ("user",), without_admin_rights,
-     ["/ALLUSERS"], 3, "as before"),
-    ("a machine uninstall without administrator rights", ("machine",), without_admin_rights, None,
-     3, "as before"),
+    ("a machine uninstall without administrator rights", without_admin_rights, None, 3,
+     "as before", "machine"),
 ]
 SWITCHES = {"user": [], "machine": ["/ALLUSERS"]}
 
@@ -515,7 +487,8 @@ def test_failures_change_nothing_and_choices_are_kept():
     registry_state, files = states["user"]
     states["no autostart"] = registry_state, {f for f in files
                                               if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
-    for name, installs, meanwhile, args, code, expected in CASES:
+    for name, meanwhile, args, code, expected, *installs in CASES:
+        installs = installs or ["user"]
         remove_leftovers()
         for scope in installs:
             install_and_use(*SWITCHES[scope])

@@ -413,24 +413,22 @@ int WithoutAdmin(char** a, int nArgs)
         line += std::string(" ") + a[i];
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD cb = sizeof(sid);
-    HANDLE token = nullptr, limited = nullptr;
-    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &cb) ||
-        !OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_QUERY,
-                          &token))
-        return Fail(kExitStart, "no token to restrict");
     SID_AND_ATTRIBUTES admins = {sid, 0};
-    const BOOL made = CreateRestrictedToken(token, 0, 1, &admins, 0, nullptr, 0, nullptr, &limited);
-    CloseHandle(token);
-    if (!made)
-        return Fail(kExitStart, "cannot restrict the token");
+    HANDLE token = nullptr, limited = nullptr;
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
-    const BOOL started = CreateProcessAsUserA(limited, nullptr, &line[0], nullptr, nullptr, FALSE,
-                                              0, nullptr, nullptr, &si, &pi);
-    CloseHandle(limited);
+    const bool started =
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &cb) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
+        CreateRestrictedToken(token, 0, 1, &admins, 0, nullptr, 0, nullptr, &limited) &&
+        CreateProcessAsUserA(limited, nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &si, &pi);
+    for (HANDLE h : {token, limited})
+        if (h)
+            CloseHandle(h);
     if (!started)
-        return Fail(kExitStart, "cannot start " + line);
+        return Fail(kExitStart, "cannot start without administrator rights: " + line);
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(pi.hProcess, &code);
