@@ -25,13 +25,16 @@ void SetClipboard(UINT format, HANDLE h)
     CloseClipboard();
 }
 
+// As a Unicode program copies it: CF_UNICODETEXT alone.
 void SetClipboardText(const std::string& text)
 {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    const std::wstring wide = ToWide(text.c_str());
+    const size_t cb = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, cb);
     ASSERT_TRUE(h);
-    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    memcpy(GlobalLock(h), wide.c_str(), cb);
     GlobalUnlock(h);
-    SetClipboard(CF_TEXT, h);
+    SetClipboard(CF_UNICODETEXT, h);
 }
 
 std::string Address(const char* tail)
@@ -81,15 +84,14 @@ protected:
         EXPECT_EQ(WindowText(Query()), text);
         DWORD sel = static_cast<DWORD>(SendMessageA(Query(), CB_GETEDITSEL, 0, 0));
         // Bytes for an ANSI edit field, characters where the field keeps Unicode.
-        const size_t nChars = static_cast<size_t>(
-            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+        const size_t nChars = ToWide(text.c_str()).size();
         EXPECT_EQ(LOWORD(sel), 0);
         EXPECT_TRUE(HIWORD(sel) == text.size() || HIWORD(sel) == nChars) << HIWORD(sel);
     }
 
     void Search(const char* text)
     {
-        SetWindowTextA(Query(), text);
+        SetText(Query(), text);
         m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
     }
 
@@ -306,7 +308,7 @@ TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
     dlg.ShowWindow(SW_SHOW);
     const std::string text = "検索テスト abc";
     SetClipboardText(text);
-    SetWindowTextA(Query(), "old text");
+    SetText(Query(), "old text");
     dlg.PostMessage(WM_COMMAND, IDC_PASTE, 0);
     PumpMessages();
     ExpectQuerySelected(text);
@@ -451,7 +453,7 @@ TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
         CSearchDlgProbe& dlg = Create();
         for (UINT msg : {0u, 1u, 2u}) {
             dlg.ShowWindow(SW_SHOW);
-            SetWindowTextA(Query(), "typed");
+            SetText(Query(), "typed");
             if (msg == 0)
                 dlg.SendMessage(WM_COMMAND, IDOK, 0);
             else if (msg == 1)
