@@ -1,7 +1,5 @@
 #include "framework/MbString.h"
 
-#include "framework/WideText.h"
-
 #include <cstring>
 
 bool MbIsLeadByte(unsigned char b)

@@ -3,6 +3,10 @@
 // always travel together, and no search or comparison ever starts inside a pair.
 #include <windows.h>
 
+// The code page of the program's own text, whatever code page Windows runs
+// the process with (framework/WideText.h converts it at the edges).
+constexpr UINT kTextCodePage = 932;
+
 // Three lead-byte tests, each deliberate:
 // The code page's own: text compared, searched or cut as the user sees it
 // (never true under single-byte code pages such as 1252).

@@ -1,15 +1,14 @@
 #pragma once
-// The program's text is code page 932 (Shift-JIS), whatever code page Windows
+// The program's text is code page 932 (Shift-JIS, kTextCodePage), whatever code page Windows
 // runs the process with; Windows' own text is UTF-16. These two are where the
 // two meet: every edge (window texts, the stored history, GDI) converts through
 // them, never through the process's or the system's code page.
 #include <windows.h>
 
+#include "framework/MbString.h"
 #include "framework/String.h"
 
 #include <string>
-
-constexpr UINT kTextCodePage = 932;
 
 // The text as UTF-16; nLength bytes, or up to the terminating zero when -1.
 std::wstring ToWide(const char* psz, int nLength = -1);
