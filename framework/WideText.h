@@ -1,8 +1,8 @@
 #pragma once
-// The program's text is code page 932 (Shift-JIS, kTextCodePage), whatever code page Windows
-// runs the process with; Windows' own text is UTF-16. These two are where the
-// two meet: every edge (window texts, the stored history, GDI) converts through
-// them, never through the process's or the system's code page.
+// The program's text is code page 932 (Shift-JIS, kTextCodePage), whatever
+// code page Windows runs the process with; Windows' own text is UTF-16. These
+// are where the two meet: every edge (window texts, the stored history, GDI)
+// converts through them, never through the process's or the system's code page.
 #include <windows.h>
 
 #include "framework/MbString.h"

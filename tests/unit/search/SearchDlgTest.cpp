@@ -186,6 +186,16 @@ TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
     Create();
     EXPECT_EQ(m_dlg->m_history.size(), 1u);
     EXPECT_EQ(ComboItemText(Query(), 0), "検索 1+1");
+
+    // Whatever the process's code page, the query is read as UTF-16; what code
+    // page 932 lacks goes as a browser sends it in a Shift_JIS form, never as
+    // a look-alike.
+    SetWindowTextW(Query(), L"東京 \U0001F600한ß¥");
+    m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
+    EXPECT_EQ(m_launched.Pages().back(),
+              Address("/bin/query?p=%93%8C%8B%9E+%26%23128512%3B%26%2354620%3B%26%23223%3B"
+                      "%26%23165%3B&s=o"));
+    EXPECT_EQ(StoredText("text00"), "東京 &#128512;&#54620;&#223;&#165;");
 }
 
 TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
