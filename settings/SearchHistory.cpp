@@ -4,7 +4,7 @@
 
 bool IsSameQuery(const char* a, const char* b)
 {
-    return MbEqualNoCase(a ? a : "", b ? b : "");
+    return MbEqualNoCaseJapanese(a ? a : "", b ? b : "");
 }
 
 void PutQueryFirst(std::vector<CString>* pHistory, const CString& query)

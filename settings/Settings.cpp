@@ -1,8 +1,12 @@
 #include "settings/Settings.h"
 
+#include "framework/WideText.h"
 #include "settings/SearchHistory.h"
 #include "util/registry/RegKey.h"
 #include "util/registry/Registry.h"
+
+#include <algorithm>
+#include <string>
 
 namespace {
 
@@ -24,19 +28,15 @@ const char kHistoryValueFormat[] = "text%02X";
 const char kPosXValue[] = "posX";
 const char kPosYValue[] = "posY";
 
+// A history text is short; a larger value is not one of ours and is refused
+// rather than allocated.
+const DWORD kMaxTextBytes = 16 * 1024 * 1024;
+// A value may change size between the size query and the read.
+const int kTextReadAttempts = 8;
+
 // A copy whose turn does not come within this time saves all the same: a
 // hung copy must not cost the others their history.
 const DWORD kHistoryTurnWaitMs = 1000;
-
-DWORD StoredType(const CString*)
-{
-    return REG_SZ;
-}
-
-template <typename T> DWORD StoredType(const T*)
-{
-    return REG_DWORD;
-}
 
 // One key of the settings, opened once for what follows, and the value
 // operations on it.
@@ -56,18 +56,54 @@ public:
         return m_key.Create(HKEY_CURRENT_USER, pszSubKey) == ERROR_SUCCESS;
     }
 
-    // A value of another type is not taken for a number or a text. A
-    // REG_DWORD shorter than 4 bytes fills only the low bytes, so the value
-    // is read into a zeroed variable; the output changes only on success.
+    // A number: a value of another type is not taken for one. A REG_DWORD
+    // shorter than 4 bytes fills only the low bytes, so the value is read
+    // into a zeroed variable; the output changes only on success.
     template <typename T> bool Read(const char* pszName, T* pValue)
     {
         DWORD dwType = REG_NONE;
         T value{};
         if (!m_key.IsOpen() || !m_reg.GetValueType(m_key.Get(), pszName, &dwType) ||
-            dwType != StoredType(pValue) || !ReadValue(pszName, &value))
+            dwType != REG_DWORD || !ReadValue(pszName, &value))
             return false;
         *pValue = value;
         return true;
+    }
+
+    // The history's texts are stored as UTF-16 and converted here, so that they
+    // survive a process whose code page is not 932. A text ends at its first
+    // zero or at the end of the stored data.
+    bool ReadText(const char* pszName, CString* pstrText)
+    {
+        const std::wstring name = ToWide(pszName);
+        for (int nAttempt = 0; m_key.IsOpen() && nAttempt < kTextReadAttempts; ++nAttempt) {
+            DWORD dwType = REG_NONE, cbSize = 0;
+            if (RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &dwType, nullptr, &cbSize) !=
+                    ERROR_SUCCESS ||
+                dwType != REG_SZ || cbSize > kMaxTextBytes)
+                return false;
+            std::wstring text(cbSize / sizeof(wchar_t) + 1, L'\0');
+            DWORD cbRead = cbSize;
+            const LONG lResult = RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &dwType,
+                                                  reinterpret_cast<BYTE*>(&text[0]), &cbRead);
+            if (lResult == ERROR_MORE_DATA)
+                continue; // grew since the size query: measure again
+            if (lResult != ERROR_SUCCESS || dwType != REG_SZ)
+                return false;
+            text.resize(std::min(cbRead, cbSize) / sizeof(wchar_t));
+            *pstrText = FromWide(text.c_str());
+            return true;
+        }
+        return false;
+    }
+
+    bool WriteText(const char* pszName, const CString& strText)
+    {
+        const std::wstring name = ToWide(pszName);
+        const std::wstring text = ToWide(strText);
+        const DWORD cbData = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+        return RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(text.c_str()), cbData) == ERROR_SUCCESS;
     }
 
     // The object's own path is never used: every call works on the open key.
@@ -82,10 +118,6 @@ private:
     BOOL ReadValue(const char* pszName, int* pnValue)
     {
         return m_reg.GetInt(m_key.Get(), pszName, pnValue);
-    }
-    BOOL ReadValue(const char* pszName, CString* pstrValue)
-    {
-        return m_reg.GetString(m_key.Get(), pszName, pstrValue);
     }
 
     CRegistry m_reg{CString("HKEY_CURRENT_USER\\") + kProgramKey};
@@ -110,9 +142,7 @@ bool WriteHistory(const std::vector<CString>& history)
     for (int i = 0; i < kHistoryLimit; ++i) {
         const CString strName = HistoryValueName(i);
         if (static_cast<size_t>(i) < history.size())
-            bWritten =
-                key.Values().SetString(key.Get(), strName, history[static_cast<size_t>(i)]) &&
-                bWritten;
+            bWritten = key.WriteText(strName, history[static_cast<size_t>(i)]) && bWritten;
         else
             key.Values().DeleteString(key.Get(), strName);
     }
@@ -166,7 +196,7 @@ std::vector<CString> LoadHistory()
     std::vector<CString> history;
     for (int i = 0; i < kHistoryLimit; ++i) {
         CString strText;
-        if (key.Read(HistoryValueName(i), &strText) && !strText.IsEmpty())
+        if (key.ReadText(HistoryValueName(i), &strText) && !strText.IsEmpty())
             history.push_back(strText);
     }
     return history;

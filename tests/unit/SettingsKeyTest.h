@@ -3,6 +3,7 @@
 // whatever settings this user had are saved away before the first test and
 // put back after the last; each test starts without the key.
 #include "TestSupport.h"
+#include "util/registry/RegKey.h"
 
 #include <cstring>
 #include <string>
@@ -38,21 +39,36 @@ public:
         PutValue(sub, name, REG_DWORD, &value, sizeof(value));
     }
 
+    // A history text as Windows keeps it, UTF-16, from code page 932.
     static void PutText(const char* name, const char* text)
     {
-        PutValue("text", name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
+        const std::wstring wide = ToWide(text);
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, SubKey("text").c_str()));
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(key.Get(), ToWide(name).c_str(), 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(wide.c_str()),
+                                 static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))));
     }
 
-    // A stored REG_SZ without its terminating zero; "<missing>" or "<type N>" otherwise.
+    // A stored history text in code page 932 without its terminating zero;
+    // "<missing>" or "<type N>" otherwise.
     static std::string StoredText(const char* name)
     {
-        DWORD type = 0;
-        std::string data;
-        if (!RawGetValue(HKEY_CURRENT_USER, SubKey("text").c_str(), name, &data, &type))
+        CRegKey key;
+        DWORD type = 0, size = 0;
+        const std::wstring wname = ToWide(name);
+        if (key.Open(HKEY_CURRENT_USER, SubKey("text").c_str(), KEY_READ) != ERROR_SUCCESS ||
+            RegQueryValueExW(key.Get(), wname.c_str(), nullptr, &type, nullptr, &size) !=
+                ERROR_SUCCESS)
             return "<missing>";
-        if (type != REG_SZ || data.empty() || data.back() != '\0')
+        std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+        RegQueryValueExW(key.Get(), wname.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(&data[0]), &size);
+        data.resize(size / sizeof(wchar_t));
+        if (type != REG_SZ || data.empty() || data.back() != L'\0')
             return "<type " + std::to_string(type) + ">";
-        return data.substr(0, data.size() - 1);
+        return FromWide(data.c_str()).str();
     }
 
     static bool StoredDword(const char* sub, const char* name, DWORD* pValue)

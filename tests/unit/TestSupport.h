@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "framework/Shell.h"
+#include "framework/WideText.h"
 
 // Handles the messages waiting for this thread, posted ones included.
 inline void PumpMessages()
@@ -35,24 +38,43 @@ inline int ScreenDpi()
     return dpi;
 }
 
-// A window's text, read on the window's own thread.
+// A window's text in code page 932, read as UTF-16 on the window's own thread
+// whatever the process's code page is.
 inline std::string WindowText(HWND hWnd)
 {
-    std::string s(static_cast<size_t>(GetWindowTextLengthA(hWnd)) + 1, '\0');
-    s.resize(static_cast<size_t>(GetWindowTextA(hWnd, &s[0], static_cast<int>(s.size()))));
-    return s;
+    return ReadWindowText(hWnd).str();
 }
 
-// Entry i of a combo box's list; "<none>" when there is no such entry.
+// Entry i of a combo box's list, the same way; "<none>" when there is none.
 inline std::string ComboItemText(HWND hCombo, int i)
 {
-    LRESULT n = SendMessageA(hCombo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    LRESULT n = SendMessageW(hCombo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
     if (n == CB_ERR)
         return "<none>";
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = SendMessageA(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
-    s.resize(static_cast<size_t>(n));
-    return s;
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    n = SendMessageW(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
+    return FromWide(s.c_str(), n > 0 ? static_cast<int>(n) : 0).str();
+}
+
+// What a font was made with, its face name in code page 932: GDI keeps it as
+// UTF-16 whatever the process's code page. Zeroed when the handle is no font.
+inline LOGFONTA FontInfo(HFONT hFont)
+{
+    LOGFONTW wide = {};
+    LOGFONTA lf = {};
+    if (!hFont || GetObjectW(hFont, sizeof(wide), &wide) != sizeof(wide))
+        return lf;
+    memcpy(&lf, &wide, offsetof(LOGFONTA, lfFaceName));
+    const CString face = FromWide(wide.lfFaceName);
+    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+    return lf;
+}
+
+// Sets a window's text from code page 932 as UTF-16, as a user's typing or
+// pasting gives it.
+inline void SetText(HWND hWnd, const char* psz)
+{
+    SetWindowTextW(hWnd, ToWide(psz).c_str());
 }
 
 // Writes the bytes exactly as given, as another program might; missing keys

@@ -25,13 +25,16 @@ void SetClipboard(UINT format, HANDLE h)
     CloseClipboard();
 }
 
+// As a Unicode program copies it: CF_UNICODETEXT alone.
 void SetClipboardText(const std::string& text)
 {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    const std::wstring wide = ToWide(text.c_str());
+    const size_t cb = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, cb);
     ASSERT_TRUE(h);
-    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    memcpy(GlobalLock(h), wide.c_str(), cb);
     GlobalUnlock(h);
-    SetClipboard(CF_TEXT, h);
+    SetClipboard(CF_UNICODETEXT, h);
 }
 
 std::string Address(const char* tail)
@@ -81,15 +84,14 @@ protected:
         EXPECT_EQ(WindowText(Query()), text);
         DWORD sel = static_cast<DWORD>(SendMessageA(Query(), CB_GETEDITSEL, 0, 0));
         // Bytes for an ANSI edit field, characters where the field keeps Unicode.
-        const size_t nChars = static_cast<size_t>(
-            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+        const size_t nChars = ToWide(text.c_str()).size();
         EXPECT_EQ(LOWORD(sel), 0);
         EXPECT_TRUE(HIWORD(sel) == text.size() || HIWORD(sel) == nChars) << HIWORD(sel);
     }
 
     void Search(const char* text)
     {
-        SetWindowTextA(Query(), text);
+        SetText(Query(), text);
         m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
     }
 
@@ -184,6 +186,16 @@ TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
     Create();
     EXPECT_EQ(m_dlg->m_history.size(), 1u);
     EXPECT_EQ(ComboItemText(Query(), 0), "検索 1+1");
+
+    // Whatever the process's code page, the query is read as UTF-16; what code
+    // page 932 lacks goes as a browser sends it in a Shift_JIS form, never as
+    // a look-alike.
+    SetWindowTextW(Query(), L"東京 \U0001F600한ß¥");
+    m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
+    EXPECT_EQ(m_launched.Pages().back(),
+              Address("/bin/query?p=%93%8C%8B%9E+%26%23128512%3B%26%2354620%3B%26%23223%3B"
+                      "%26%23165%3B&s=o"));
+    EXPECT_EQ(StoredText("text00"), "東京 &#128512;&#54620;&#223;&#165;");
 }
 
 TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
@@ -306,7 +318,7 @@ TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
     dlg.ShowWindow(SW_SHOW);
     const std::string text = "検索テスト abc";
     SetClipboardText(text);
-    SetWindowTextA(Query(), "old text");
+    SetText(Query(), "old text");
     dlg.PostMessage(WM_COMMAND, IDC_PASTE, 0);
     PumpMessages();
     ExpectQuerySelected(text);
@@ -451,7 +463,7 @@ TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
         CSearchDlgProbe& dlg = Create();
         for (UINT msg : {0u, 1u, 2u}) {
             dlg.ShowWindow(SW_SHOW);
-            SetWindowTextA(Query(), "typed");
+            SetText(Query(), "typed");
             if (msg == 0)
                 dlg.SendMessage(WM_COMMAND, IDOK, 0);
             else if (msg == 1)
