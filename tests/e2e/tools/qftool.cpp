@@ -14,6 +14,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "framework/WideText.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -715,6 +717,11 @@ const Command kCommands[] = {
     {"clip-text", 1, 1, [](char** a, int) {
         auto v = Unhex(a[0]);
         return ClipSet(CF_TEXT, v.data(), v.size());
+    }},
+    // Shift-JIS hex: the text as a Unicode program copies it, CF_UNICODETEXT alone
+    {"clip-wide", 1, 1, [](char** a, int) {
+        const std::wstring w = ToWide(UnhexText(a[0]).c_str());
+        return ClipSet(CF_UNICODETEXT, w.c_str(), (w.size() + 1) * sizeof(wchar_t));
     }},
     // size: that many bytes of 'a', every tenth a 'Q'
     {"clip-big", 1, 1, [](char** a, int) {
