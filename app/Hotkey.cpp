@@ -1,7 +1,9 @@
 #include "app/Hotkey.h"
 
-#include "search/Settings.h"
-#include "util/registry/Registry.h"
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -13,6 +15,25 @@ bool IsModifierKey(UINT uKey)
            uKey == VK_RWIN || (uKey >= VK_LSHIFT && uKey <= VK_RMENU);
 }
 
+// No key press gives these: they are the mouse's buttons.
+bool IsMouseButton(UINT uKey)
+{
+    return uKey >= VK_LBUTTON && uKey <= VK_XBUTTON2;
+}
+
+// What users press in every program: taken as the hotkey, Ctrl+C in the query
+// box would bring the window back instead of copying.
+bool IsEverydayCombination(UINT fsModifiers, UINT uKey)
+{
+    static const UINT kEditingKeys[] = {'C', 'V', 'X', 'Z', 'A', VK_INSERT, VK_DELETE};
+    static const UINT kWindowKeys[] = {VK_F4, VK_TAB, VK_SPACE};
+    const auto isOneOf = [uKey](const auto& keys) {
+        return std::find(std::begin(keys), std::end(keys), uKey) != std::end(keys);
+    };
+    return ((fsModifiers == MOD_CONTROL || fsModifiers == MOD_SHIFT) && isOneOf(kEditingKeys)) ||
+           (fsModifiers == MOD_ALT && isOneOf(kWindowKeys));
+}
+
 } // namespace
 
 bool DecodeHotkey(DWORD dwStored, UINT* pfsModifiers, UINT* puKey)
@@ -20,7 +41,8 @@ bool DecodeHotkey(DWORD dwStored, UINT* pfsModifiers, UINT* puKey)
     const UINT fsModifiers = (dwStored >> 8) & 0xFF;
     const UINT uKey = dwStored & 0xFF;
     if (dwStored > 0xFFFF || fsModifiers == 0 || (fsModifiers & ~kKnownModifiers) != 0 ||
-        uKey == 0 || IsModifierKey(uKey))
+        uKey == 0 || IsModifierKey(uKey) || IsMouseButton(uKey) ||
+        IsEverydayCombination(fsModifiers, uKey))
         return false;
     // Held down, the key would otherwise bring the window up again and again.
     *pfsModifiers = fsModifiers | MOD_NOREPEAT;
@@ -28,11 +50,10 @@ bool DecodeHotkey(DWORD dwStored, UINT* pfsModifiers, UINT* puKey)
     return true;
 }
 
-bool RegisterStoredHotkey(CRegistry& reg, HWND hWnd, int nId)
+bool RegisterStoredHotkey(HWND hWnd, int nId)
 {
     DWORD dwStored = 0;
     UINT fsModifiers = 0, uKey = 0;
-    return ReadStored(reg, "", kHotkeyValue, &dwStored) &&
-           DecodeHotkey(dwStored, &fsModifiers, &uKey) &&
+    return Settings::LoadHotkey(&dwStored) && DecodeHotkey(dwStored, &fsModifiers, &uKey) &&
            RegisterHotKey(hWnd, nId, fsModifiers, uKey);
 }

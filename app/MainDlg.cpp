@@ -8,8 +8,6 @@
 #include "framework/Gdi.h"
 #include "framework/Shell.h"
 #include "res/resource.h"
-#include "search/Settings.h"
-#include "util/registry/Registry.h"
 
 namespace {
 const int kHotkeyId = 1;
@@ -53,8 +51,7 @@ BOOL CHelperMainDlg::OnInitDialog()
     m_trayIcon.ShowIcon(TRUE);
     // A combination that is taken leaves the program without one, as its
     // other platform failures do.
-    CRegistry reg(kProgramKeyPath);
-    m_bHotkey = RegisterStoredHotkey(reg, m_hWnd, kHotkeyId);
+    m_bHotkey = RegisterStoredHotkey(m_hWnd, kHotkeyId);
 
     // Hidden until asked for; the program runs on without it if it fails.
     m_wndSearch.Create(IDD_SEARCH, this);
@@ -161,8 +158,10 @@ void CHelperMainDlg::OnLButtonDblClk(UINT, POINT)
 }
 
 // Exactly what a double-click on the icon does, the icon's busy state included:
-// while the version box is open, nothing.
+// while the version box is open, nothing. An open tray menu is closed first:
+// the window and the menu are never up together.
 void CHelperMainDlg::OnHotKey(UINT, UINT, UINT)
 {
+    EndMenu();
     m_trayIcon.SendMessage(CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
 }

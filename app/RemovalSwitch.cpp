@@ -3,8 +3,7 @@
 #include "framework/MbString.h"
 #include "framework/String.h"
 #include "res/resource.h"
-#include "search/Settings.h"
-#include "util/registry/Registry.h"
+#include "settings/Settings.h"
 
 #include <windows.h>
 
@@ -133,6 +132,5 @@ void RunRemoval()
                FindWindowA(nullptr, QF_MAIN_TITLE) != nullptr)
             Sleep(kPollMs);
     }
-    CRegistry reg(kVendorKeyPath);
-    reg.DeleteKey(CString(kProgramKeyName));
+    Settings::Remove();
 }

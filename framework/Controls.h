@@ -1,5 +1,6 @@
 #pragma once
 // Thin objects over the standard controls the program uses.
+#include "framework/WideText.h"
 #include "framework/Wnd.h"
 
 class CStatic : public CWnd {
@@ -13,9 +14,12 @@ public:
 
 class CComboBox : public CWnd {
 public:
+    // As UTF-16: the list keeps the text whatever the process's code page.
     int AddString(const char* psz) const
     {
-        return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(psz)));
+        const std::wstring wide = ToWide(psz);
+        return static_cast<int>(
+            ::SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
     }
     void ResetContent() const { SendMessage(CB_RESETCONTENT); }
     // Start and end of the edit field's selection; -1 as end means the whole text.

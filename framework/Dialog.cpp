@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/Module.h"
+#include "framework/WideText.h"
 
 #include <cstring>
 
@@ -24,21 +25,19 @@ void DDX_CBIndex(CDataExchange* pDX, int nID, int& index)
         ::SendMessageA(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+// The box's text as UTF-16, converted explicitly: on a process whose code
+// page is not 932 the ANSI calls would lose what that code page lacks.
 void DDX_CBString(CDataExchange* pDX, int nID, CString& value)
 {
     HWND h = pDX->Control(nID);
     if (pDX->m_bSaveAndValidate) {
-        value.Empty();
-        int n = ::GetWindowTextLengthA(h);
-        if (n > 0) {
-            char* p = value.GetBuffer(n + 1);
-            int got = ::GetWindowTextA(h, p, n + 1);
-            value.ReleaseBuffer(got > 0 ? got : 0);
-        }
-    } else if (::SendMessageA(h, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                              reinterpret_cast<LPARAM>(value.GetString())) == CB_ERR) {
-        ::SetWindowTextA(h, value);
+        value = ReadWindowText(h);
+        return;
     }
+    const std::wstring wide = ToWide(value);
+    if (::SendMessageW(h, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(wide.c_str())) == CB_ERR)
+        ::SetWindowTextW(h, wide.c_str());
 }
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
@@ -223,8 +222,12 @@ BOOL CDialog::ExecuteDlgInit()
             msg = CB_ADDSTRING;
         else if (nMsg == 0x0401)
             msg = LB_ADDSTRING;
-        if (msg)
-            ::SendDlgItemMessageA(m_hWnd, nID, msg, 0, reinterpret_cast<LPARAM>(data));
+        // The template's strings are the program's text: they go over as
+        // UTF-16, whatever the process's code page.
+        if (msg) {
+            const std::wstring wide = ToWide(reinterpret_cast<const char*>(data));
+            ::SendDlgItemMessageW(m_hWnd, nID, msg, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+        }
         p = data + nLen;
     }
     return TRUE;

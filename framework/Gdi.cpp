@@ -1,6 +1,11 @@
 #include "framework/Gdi.h"
 
+#include "framework/WideText.h"
+
 #include <cstdlib>
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
 
 BOOL CFont::CreatePointFontIndirect(const LOGFONTA* pLogFont, HDC hDC)
 {
@@ -16,7 +21,13 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONTA* pLogFont, HDC hDC)
         -std::abs(static_cast<int>(static_cast<long long>(pLogFont->lfHeight) * dpi / 720));
     if (!hDC)
         ::ReleaseDC(nullptr, hScreen);
-    m_hObject = ::CreateFontIndirectA(&lf);
+    // GDI reads an 8-bit face name in the system's code page, not the
+    // program's: the Japanese name goes over as UTF-16.
+    LOGFONTW lfWide = {};
+    std::memcpy(&lfWide, &lf, offsetof(LOGFONTA, lfFaceName));
+    const std::wstring face = ToWide(lf.lfFaceName);
+    std::wcsncpy(lfWide.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    m_hObject = ::CreateFontIndirectW(&lfWide);
     return m_hObject != nullptr;
 }
 

@@ -3,6 +3,10 @@
 // always travel together, and no search or comparison ever starts inside a pair.
 #include <windows.h>
 
+// The code page of the program's own text, whatever code page Windows runs
+// the process with (framework/WideText.h converts it at the edges).
+constexpr UINT kTextCodePage = 932;
+
 // Three lead-byte tests, each deliberate:
 // The code page's own: text compared, searched or cut as the user sees it
 // (never true under single-byte code pages such as 1252).
@@ -32,11 +36,17 @@ void MbUpperInPlace(char* p, int nLength);
 // boundary; -1 when there is none.
 int MbFind(const char* psz, const char* pszSub);
 
-// Case-insensitive equality of whole characters: single bytes with a-z folded
-// to A-Z, double-byte characters upper-cased as a whole through the locale
-// (LCMapStringA), a trail byte never folded on its own.
+// Case-insensitive equality of whole characters of text as Windows' ANSI
+// calls give it: single bytes with a-z folded to A-Z, double-byte characters
+// upper-cased as a whole through the system's locale, a trail byte never
+// folded on its own.
 bool MbEqualNoCase(const char* a, const char* b);
 
 // As MbEqualNoCase, on at most the first nBytes bytes of each side; a
 // double-byte character cut by the limit is compared as far as it reaches.
 bool MbEqualNoCaseN(const char* a, const char* b, int nBytes);
+
+// As MbEqualNoCase on the program's own text (code page 932, see
+// framework/WideText.h), folded as Japanese whatever code page and locales the
+// system has: a full-width a equals a full-width A everywhere.
+bool MbEqualNoCaseJapanese(const char* a, const char* b);

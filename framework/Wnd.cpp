@@ -107,13 +107,19 @@ HWND CWnd::Detach()
     return h;
 }
 
+// A window that keeps its text as Unicode (the common controls do) is
+// subclassed as one: an ANSI procedure in between would pass every text
+// through the process's code page, and text that code page lacks would be lost.
 BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (!Attach(hWnd))
         return FALSE;
     PreSubclassWindow();
-    WNDPROC old = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    m_bUnicode = ::IsWindowUnicode(hWnd) != FALSE;
+    const LONG_PTR pfnOurs = reinterpret_cast<LONG_PTR>(&AfxWndProc);
+    WNDPROC old =
+        reinterpret_cast<WNDPROC>(m_bUnicode ? ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, pfnOurs)
+                                             : ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, pfnOurs));
     if (!old) {
         Detach();
         return FALSE;
@@ -127,10 +133,18 @@ HWND CWnd::UnsubclassWindow()
 {
     // Only put the old procedure back while ours is still the window's own;
     // someone who subclassed on top of us must undo their own layer first.
-    if (m_hWnd && m_pfnSuper &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &AfxWndProc) {
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-        m_pfnSuper = nullptr;
+    if (m_hWnd && m_pfnSuper) {
+        const auto pfnNow =
+            reinterpret_cast<WNDPROC>(m_bUnicode ? ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)
+                                                 : ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC));
+        if (pfnNow == &AfxWndProc) {
+            const LONG_PTR pfnOld = reinterpret_cast<LONG_PTR>(m_pfnSuper);
+            if (m_bUnicode)
+                ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, pfnOld);
+            else
+                ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, pfnOld);
+            m_pfnSuper = nullptr;
+        }
     }
     return m_hWnd;
 }
@@ -210,11 +224,15 @@ LRESULT CWnd::Default()
     return DefWindowProc(m_pCurrent->message, m_pCurrent->wParam, m_pCurrent->lParam);
 }
 
+// In the character set the window was subclassed in, so the message's text
+// reaches the previous procedure as it came.
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (m_pfnSuper)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return m_bUnicode ? ::CallWindowProcW(m_pfnSuper, m_hWnd, message, wParam, lParam)
+                          : ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return m_bUnicode ? ::DefWindowProcW(m_hWnd, message, wParam, lParam)
+                      : ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
@@ -234,13 +252,15 @@ void CWnd::OnFinalNcDestroy()
         AfxMainWndSlot() = nullptr;
     Detach();
     m_pfnSuper = nullptr;
+    m_bUnicode = false;
 }
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
     if (!pWnd)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+        return ::IsWindowUnicode(hWnd) ? ::DefWindowProcW(hWnd, message, wParam, lParam)
+                                       : ::DefWindowProcA(hWnd, message, wParam, lParam);
 
     // Nothing may unwind through a window procedure.
     LRESULT lResult = 0;

@@ -74,6 +74,8 @@ protected:
     WNDPROC m_pfnSuper = nullptr;
 
 private:
+    bool m_bUnicode = false; // subclassed as a Unicode window
+
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     void OnFinalNcDestroy();
 

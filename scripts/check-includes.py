@@ -2,7 +2,7 @@
 """Checks the program's includes and prints one line; exits 1 on a fault.
 
 Lower layers never include upper ones: framework/ at the bottom, util/ on it,
-tray/ and search/ beside each other above them, app/ on top (res/ stands
+settings/ on that, tray/ and search/ beside each other above them, app/ on top (res/ stands
 beside every layer). Within one folder no two files include each other, the
 header and source of one name counting as one file.
 """
@@ -10,7 +10,7 @@ import re
 import sys
 from pathlib import Path
 
-LAYERS = {"framework": 0, "util": 1, "tray": 2, "search": 2, "app": 3}
+LAYERS = {"framework": 0, "util": 1, "settings": 2, "tray": 3, "search": 3, "app": 4}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 

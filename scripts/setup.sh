@@ -45,13 +45,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   done_what+=("installed ${#missing[@]} packages")
 fi
 
-# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives code page 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  quietly $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
-    echo 'ja_JP.UTF-8 UTF-8' | quietly $SUDO tee -a /etc/locale.gen
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives code page
+# 932, en_US.UTF-8 1252 and hi_IN.UTF-8 65001 (Windows' UTF-8 option); the tests
+# run the program under all three.
+for loc in ja_JP en_US hi_IN; do
+  locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$" && continue
+  quietly $SUDO sed -i "s/^# *\($loc\.UTF-8 UTF-8\)/\1/; s/^# *$loc UTF-8\$/$loc.UTF-8 UTF-8/" /etc/locale.gen
+  grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen ||
+    echo "$loc.UTF-8 UTF-8" | quietly $SUDO tee -a /etc/locale.gen
+  generate=1
+done
+if [ -n "${generate:-}" ]; then
   quietly $SUDO locale-gen
-  done_what+=("generated ja_JP.UTF-8")
+  done_what+=("generated the test locales")
 fi
 
 if [ ${#done_what[@]} -eq 0 ]; then

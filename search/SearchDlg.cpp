@@ -1,31 +1,14 @@
 #include "search/SearchDlg.h"
 
 #include "framework/Module.h"
+#include "framework/Shell.h"
 #include "res/resource.h"
 #include "search/SearchPosition.h"
 #include "search/SearchRequest.h"
-#include "search/Settings.h"
-#include "util/registry/Registry.h"
+#include "settings/Settings.h"
 
 namespace {
-
 const WPARAM kQueryLengthLimit = 256;
-
-// The stored entries in index order; missing, unreadable and empty values are
-// skipped and the rest close up.
-std::vector<CString> ReadStoredHistory(CRegistry& reg)
-{
-    std::vector<CString> history;
-    for (int i = 0; i < kHistoryLimit; ++i) {
-        CString strName;
-        strName.Format(kHistoryValueFormat, i);
-        CString strText;
-        if (ReadStored(reg, kHistoryKey, strName, &strText) && !strText.IsEmpty())
-            history.push_back(strText);
-    }
-    return history;
-}
-
 } // namespace
 
 CSearchDlg::CSearchDlg(CWnd* pParent) : CDialog(IDD_SEARCH, pParent) {}
@@ -69,12 +52,11 @@ BOOL CSearchDlg::OnInitDialog()
     m_hSmallIcon = AfxLoadSmallIcon(IDI_TRAY);
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
-    CRegistry reg(kProgramKeyPath);
     // Not range-checked: a mode outside the box leaves nothing selected, and
     // searches then use the first template until the user picks a mode.
-    DWORD dwMode = 0;
-    m_nMode = ReadStored(reg, "", kModeValue, &dwMode) ? static_cast<int>(dwMode) : 0;
-    LoadHistory(reg);
+    m_nMode = Settings::LoadMode();
+    m_bEnterSearches = Settings::LoadEnterSearches();
+    LoadHistory();
     UpdateData(FALSE);
     return TRUE;
 }
@@ -82,7 +64,7 @@ BOOL CSearchDlg::OnInitDialog()
 void CSearchDlg::OnRunSearch()
 {
     UpdateData(TRUE);
-    LaunchSearchAddress(BuildSearchAddress(m_nMode, m_strQuery));
+    OpenWebPage(BuildSearchAddress(m_nMode, m_strQuery));
     // An empty query still opens the service's page, but it is no entry: it
     // would push the oldest one out and be skipped at the next start.
     if (!m_strQuery.IsEmpty()) {
@@ -92,6 +74,16 @@ void CSearchDlg::OnRunSearch()
     }
     m_comboQuery.SetEditSel(0, -1);
     m_comboQuery.SetFocus();
+}
+
+// Enter where the search button does not have the focus: the box's list, when
+// open, takes its own Enter first.
+void CSearchDlg::OnOK()
+{
+    if (m_bEnterSearches)
+        OnRunSearch();
+    else
+        CDialog::OnOK();
 }
 
 void CSearchDlg::OnPasteQuery()
@@ -106,49 +98,36 @@ void CSearchDlg::OnPasteQuery()
 void CSearchDlg::OnModeChange()
 {
     UpdateData(TRUE);
-    CRegistry reg(kProgramKeyPath);
-    reg.SetDword("", kModeValue, static_cast<DWORD>(m_nMode));
+    Settings::SaveMode(m_nMode);
 }
 
-void CSearchDlg::LoadHistory(CRegistry& reg)
+void CSearchDlg::LoadHistory()
 {
-    m_history = ReadStoredHistory(reg);
+    m_history = Settings::LoadHistory();
+    ShowHistory();
+}
+
+void CSearchDlg::SaveHistory()
+{
+    Settings::SaveQuery(m_strQuery, &m_history);
+    ShowHistory();
+}
+
+// Rebuilding the list empties the box's text too.
+void CSearchDlg::ShowHistory()
+{
+    m_comboQuery.ResetContent();
     for (const CString& strEntry : m_history)
         m_comboQuery.AddString(strEntry);
 }
 
-// The query goes on top of what is stored now, not of what this window read
-// at its start: another copy of the program may have stored searches since.
-void CSearchDlg::SaveHistory()
-{
-    CRegistry reg(kProgramKeyPath);
-    m_history = ReadStoredHistory(reg);
-    PutQueryFirst(&m_history, m_strQuery);
-    m_comboQuery.ResetContent();
-    const int n = static_cast<int>(m_history.size());
-    for (int i = 0; i < kHistoryLimit; ++i) {
-        CString strName;
-        strName.Format(kHistoryValueFormat, i);
-        if (i < n) {
-            reg.SetString(kHistoryKey, strName, m_history[static_cast<size_t>(i)]);
-            m_comboQuery.AddString(m_history[static_cast<size_t>(i)]);
-        } else {
-            reg.DeleteString(kHistoryKey, strName);
-        }
-    }
-}
-
 void CSearchDlg::CalcInitialRect(RECT* pRect)
 {
-    CRegistry reg(kProgramKeyPath);
     RECT rcWnd = {};
     GetWindowRect(&rcWnd);
-    // posY is only asked for once posX was there; one without the other is
-    // worth nothing.
     int x = 0, y = 0;
-    const BOOL bHaveX = ReadStored(reg, kPositionKey, kPosXValue, &x);
-    const BOOL bHaveY = bHaveX && ReadStored(reg, kPositionKey, kPosYValue, &y);
-    CalcPlacement(bHaveX ? &x : nullptr, bHaveY ? &y : nullptr, rcWnd.right - rcWnd.left,
+    const bool bStored = Settings::LoadPosition(&x, &y);
+    CalcPlacement(bStored ? &x : nullptr, bStored ? &y : nullptr, rcWnd.right - rcWnd.left,
                   rcWnd.bottom - rcWnd.top, pRect);
 }
 
@@ -158,9 +137,7 @@ void CSearchDlg::OnMove(int, int)
     // Placement while hidden (creation, teardown) and minimising store nothing.
     if (IsIconic() || !IsWindowVisible())
         return;
-    CRegistry reg(kProgramKeyPath);
     RECT rc = {};
     GetWindowRect(&rc);
-    reg.SetInt(kPositionKey, kPosXValue, rc.left);
-    reg.SetInt(kPositionKey, kPosYValue, rc.top);
+    Settings::SavePosition(rc.left, rc.top);
 }

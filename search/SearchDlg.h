@@ -3,9 +3,8 @@
 // button. Created hidden by the main window; closing it only hides it.
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "search/SearchHistory.h"
 
-class CRegistry;
+#include <vector>
 
 class CSearchDlg : public CDialog {
 public:
@@ -20,13 +19,16 @@ protected:
     CComboBox m_comboQuery;
     int m_nMode = -1;
     CString m_strQuery;
+    bool m_bEnterSearches = false; // Enter outside the button searches instead of hiding
 
-    void LoadHistory(CRegistry& reg);
+    void LoadHistory();
     void SaveHistory();
+    void ShowHistory();
     void CalcInitialRect(RECT* pRect);
 
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
 
     void OnRunSearch();
     void OnPasteQuery();

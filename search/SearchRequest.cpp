@@ -1,7 +1,6 @@
 #include "search/SearchRequest.h"
 
 #include "framework/MbString.h"
-#include "framework/Shell.h"
 
 namespace {
 
@@ -73,9 +72,4 @@ CString BuildSearchAddress(int mode, const char* text)
     EncodeSearchText(text, &encoded, kMaxSearchAddress - nFixed);
     address.Replace(kPlaceholder, encoded);
     return address;
-}
-
-void LaunchSearchAddress(const char* address)
-{
-    OpenWebPage(address);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The search service's request address for a query, and handing it to the shell.
+// The search service's request address for a query.
 #include "framework/String.h"
 
 // The search service's address; the request templates follow it.
@@ -24,7 +24,3 @@ void EncodeSearchText(const char* text, CString* out, int nMaxLength = -1);
 // is at most kMaxSearchAddress characters long: a longer query is cut on a
 // character boundary.
 CString BuildSearchAddress(int mode, const char* text);
-
-// Opens the address in the user's browser (OpenWebPage, so a test watches it
-// through SetWebPageOpener); a failure is not reported.
-void LaunchSearchAddress(const char* address);

@@ -522,11 +522,12 @@ def saved_values(path, sub):
     return values
 
 
-def reg_dump(sub=""):
-    """The whole tree below a key under HKCU (all of HKCU for ""), as a set of
-    ("key", path) and ("value", path, name, type, data-hex) entries."""
+def reg_dump(sub="", machine=False):
+    """The whole tree below a key under HKCU (all of HKCU for ""), or under
+    HKLM for machine, as a set of ("key", path) and ("value", path, name,
+    type, data-hex) entries."""
     entries = set()
-    for line in qftool("reg-dump", sub).splitlines():
+    for line in qftool("hklm-dump" if machine else "reg-dump", sub).splitlines():
         kind, *fields = line.split(" ")
         text = [bytes.fromhex(f).decode("cp932", "replace") for f in fields[:2]]
         entries.add(("key", *text) if kind == "key" else ("value", *text, *fields[2:]))

@@ -2,7 +2,7 @@
 installing over a running copy, the uninstaller, the installer's pages, what
 goes wrong (a held file, a copy that will not close) and the switches, and the
 release files beside the installers. The x64 installer runs here; the x86 one
-installs the i686 program and cannot run on this kernel."""
+runs in the x86 smoke step, under emulation."""
 import contextlib
 import hashlib
 import os
@@ -13,6 +13,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 from pathlib import Path
 
 import yaml
@@ -20,8 +21,8 @@ import yaml
 from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY,
                      WINE, Failure, caught_addresses, center, check, click_at, clipboard_text,
                      double_click_icon, key, own_copies, qftool, reg_delete_tree, reg_dump,
-                     reg_list, reg_set, reg_values, screenshot, search_state, sjis, tray_window,
-                     wait_until, window, windows)
+                     reg_list, reg_set, reg_values, run_tool, screenshot, search_state, sjis,
+                     tray_window, wait_until, window, windows)
 from test_about import MAKER_PAGE
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -40,6 +41,14 @@ INSTDIR = PROFILE / "AppData" / "Local" / "Programs" / "Quillfind"
 OTHER_DIR = PROFILE / "QuillfindElsewhere"
 MENU = PROFILE / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
 SHORTCUTS = (MENU / f"{PRODUCT}.lnk", MENU / "StartUp" / f"{PRODUCT}.lnk")
+MACHINE_DIR = PREFIX / "drive_c" / "Program Files" / "Quillfind"
+COMMON_MENU = PREFIX / "drive_c" / "ProgramData" / MENU.relative_to(PROFILE / "AppData" / "Roaming")
+# Each kind of install: its folder, its shortcuts, whether its entry is under HKLM.
+SCOPES = {"user": (INSTDIR, SHORTCUTS, False),
+          "machine": (MACHINE_DIR, tuple(COMMON_MENU / lnk.relative_to(MENU) for lnk in SHORTCUTS),
+                      True)}
+TEXTS = {name: ROOT / name.replace("LICENSE.txt", "LICENSE")
+         for name in ("LICENSE.txt", "THIRD-PARTY-NOTICES.txt")}
 # Keys Wine writes by itself: scratch settings that any window's start rewrites,
 # and the console host's defaults, written when the first console program runs.
 WINE_NOISE = (r"Software\Wine\Temporary System Parameters", "Console")
@@ -59,15 +68,23 @@ def wine(*args, timeout=60):
                           timeout=timeout).returncode
 
 
+def registry():
+    """All of HKCU, and the one key of HKLM an install writes."""
+    return reg_dump("") | {(e[0], "HKLM" + e[1], *e[2:]) for e in reg_dump(UNINST_KEY, True)}
+
+
 def snapshot():
-    """HKEY_CURRENT_USER and the profile folders: keys, values, folders, files and sizes."""
+    """The registry and the profiles, Program Files and the all-users menu:
+    keys, values, folders, files and sizes."""
     files = set()
-    for root, dirs, names in os.walk(USERS):
-        dirs[:] = [d for d in dirs if not NSIS_TEMP.match(d)]
-        for n in dirs + names:
-            path = Path(root, n)
-            files.add(("file", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
-    return reg_dump(""), files
+    for top in (USERS, MACHINE_DIR.parent, COMMON_MENU):
+        for root, dirs, names in os.walk(top):
+            dirs[:] = [d for d in dirs if not NSIS_TEMP.match(d)]
+            for n in dirs + names:
+                path = Path(root, n)
+                files.add(("file", str(path.relative_to(PREFIX)),
+                           path.is_dir() or path.stat().st_size))
+    return registry(), files
 
 
 def differences(before, after):
@@ -80,7 +97,7 @@ def differences(before, after):
 def check_as_before(before, what="left behind or changed"):
     """HKCU and the profile are as they were: HKCU at once, the profile within
     moments (the uninstaller's own file goes once it has ended)."""
-    changed = differences(before[:1], (reg_dump(""),))
+    changed = differences(before[:1], (registry(),))
     if changed:
         raise Failure(f"{what}:\n" + "\n".join(changed))
     try:
@@ -89,20 +106,36 @@ def check_as_before(before, what="left behind or changed"):
         raise Failure(f"{what}:\n" + "\n".join(differences(before, snapshot())))
 
 
+def windows_text(name):
+    return TEXTS[name].read_bytes().replace(b"\n", b"\r\n")
+
+
 def reg_sz(text):
     return 1, sjis(text) + b"\0"
 
 
-def installed_facts(autostart=True):
-    exe = INSTDIR / "Quillfind.exe"
-    check(sorted(p.name for p in INSTDIR.glob("*")) == ["Quillfind.exe", "uninstall.exe"],
-          f"installed files: {list(INSTDIR.glob('*'))}")
+def entry_values(machine=False):
+    """The uninstall entry's values as reg_values gives them, or None."""
+    if not machine:
+        return reg_values(UNINST_KEY)
+    return {e[2]: (int(e[3]), bytes.fromhex(e[4]))
+            for e in reg_dump(UNINST_KEY, True) if e[0] == "value"} or None
+
+
+def installed_facts(autostart=True, scope="user"):
+    folder_path, shortcuts, machine = SCOPES[scope]
+    exe = folder_path / "Quillfind.exe"
+    check(sorted(p.name for p in folder_path.glob("*")) == sorted([*TEXTS, "Quillfind.exe",
+                                                                   "uninstall.exe"]),
+          f"installed files: {list(folder_path.glob('*'))}")
     check(exe.read_bytes() == (BUILD / "Quillfind.exe").read_bytes(), "not the built program")
-    for lnk in SHORTCUTS[:2 if autostart else 1]:
+    check(all((folder_path / name).read_bytes() == windows_text(name) for name in TEXTS),
+          "the licence texts are not the repository's")
+    for lnk in shortcuts[:2 if autostart else 1]:
         check(lnk.is_file() and windows_path(exe).encode("utf-16-le") in lnk.read_bytes(),
               f"{lnk} does not lead to {exe}")
-    check(SHORTCUTS[1].exists() == autostart, f"the Start-up shortcut, asked for: {autostart}")
-    folder = windows_path(INSTDIR)
+    check(shortcuts[1].exists() == autostart, f"the Start-up shortcut, asked for: {autostart}")
+    folder = windows_path(folder_path)
     expected = {
         "DisplayName": reg_sz(PRODUCT), "DisplayVersion": reg_sz(VERSION),
         "Publisher": reg_sz("VORNELIX"), "DisplayIcon": reg_sz(f"{folder}\\Quillfind.exe,0"),
@@ -110,10 +143,10 @@ def installed_facts(autostart=True):
         "InstallLocation": reg_sz(folder), "UninstallString": reg_sz(f'"{folder}\\uninstall.exe"'),
         "QuietUninstallString": reg_sz(f'"{folder}\\uninstall.exe" /S _?={folder}'),
         "NoModify": (4, b"\1\0\0\0"), "NoRepair": (4, b"\1\0\0\0")}
-    values = reg_values(UNINST_KEY) or {}
+    values = entry_values(machine) or {}
     check({k: values.get(k) for k in expected} == expected, f"the uninstall entry: {values}")
     size = int.from_bytes(values.get("EstimatedSize", (4, b""))[1], "little")
-    files = sum(p.stat().st_size for p in INSTDIR.glob("*")) // 1024
+    files = sum(p.stat().st_size for p in folder_path.glob("*")) // 1024
     check(abs(size - files) <= 2, f"EstimatedSize {size} KB, files {files} KB")
 
 
@@ -145,9 +178,10 @@ def ended(pid):
     return not Path(f"/proc/{pid}").exists()
 
 
-def registered(name):
-    """A command line of the uninstall entry as program and arguments."""
-    command = reg_values(UNINST_KEY)[name][1].rstrip(b"\0").decode()
+def registered(name, machine=False, values=None):
+    """A command line of the uninstall entry (or of the entry's values given)
+    as program and arguments."""
+    command = (values or entry_values(machine))[name][1].rstrip(b"\0").decode()
     program, _, args = command[1:].partition('"')
     return [program, *args.split()]
 
@@ -162,12 +196,13 @@ def remove_leftovers():
                     b"qftool.exe"):
         for pid in own_copies(program):
             os.kill(pid, 9)
-    for folder in (INSTDIR, OTHER_DIR):
+    for folder in (INSTDIR, OTHER_DIR, MACHINE_DIR):
         shutil.rmtree(folder, ignore_errors=True)
     with contextlib.suppress(OSError):  # the per-user programs folder, when empty
         INSTDIR.parent.rmdir()
-    for lnk in SHORTCUTS:
+    for lnk in (*SHORTCUTS, *SCOPES["machine"][1]):
         lnk.unlink(missing_ok=True)
+    run_tool("reg", "delete", f"HKLM\\{UNINST_KEY}", "/f", check_rc=False)
     reg_delete_tree(UNINST_KEY)
     if reg_list(UNINST_LIST) == ([], []):
         reg_delete_tree(UNINST_LIST)
@@ -180,25 +215,34 @@ def release_files_agree():
     sums = dict(line.split("  ")[::-1] for line in (DIST / "SHA256SUMS").read_text().splitlines())
     files = {p.name: hashlib.sha256(p.read_bytes()).hexdigest() for p in DIST.glob("Quillfind*")}
     check(len(files) == 4 and sums == files, f"SHA256SUMS {sums}, files {files}")
-    version, inst, locale = (yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
-                                            .read_text(encoding="utf-8"))
-                             for kind in ("", ".installer", ".locale.ja-JP"))
+    version, inst, locale, english = (
+        yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml").read_text("utf-8"))
+        for kind in ("", ".installer", ".locale.ja-JP", ".locale.en-US"))
     entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
              if v[0] == 1}
     facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
              {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
-             inst["InstallerType"], inst["Scope"], inst["InstallerSwitches"]["Silent"],
+             inst["InstallerType"], inst["ExpectedReturnCodes"][2], "InstallerSwitches" in inst,
              inst["UpgradeBehavior"], inst["AppsAndFeaturesEntries"],
-             {i["Architecture"]: (i["InstallerSha256"].lower(), i["InstallerUrl"].rsplit("/")[-1])
+             {(i["Architecture"], i["Scope"]): (i["InstallerSha256"].lower(),
+                                                i["InstallerUrl"].rsplit("/")[-1],
+                                                i.get("InstallerSwitches"))
               for i in inst["Installers"]},
-             (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"])]
+             (locale["PackageLocale"], locale["PackageName"], locale["Publisher"], locale["PackageUrl"]),
+             {(m["License"], m["LicenseUrl"][-11:]) for m in (locale, english)},
+             {p.name[-9:]: sorted(zipfile.ZipFile(p).namelist()) for p in DIST.glob("*.zip")}]
     setups = {arch: SETUP.name.replace("x64", arch) for arch in ("x64", "x86")}
-    check(facts == [{"Vornelix.Quillfind"}, {VERSION}, "ja-JP", "nullsoft", "user", "/S", "install",
+    check(facts == [{"Vornelix.Quillfind"}, {VERSION}, "en-US", "nullsoft",
+                    {"InstallerReturnCode": 3, "ReturnResponse": "custom"}, False, "install",
                     [{"DisplayName": entry["DisplayName"], "Publisher": entry["Publisher"],
                       "DisplayVersion": entry["DisplayVersion"],
                       "ProductCode": UNINST_KEY[len(UNINST_LIST) + 1:]}],
-                    {arch: (files[name], name) for arch, name in setups.items()},
-                    ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"])],
+                    {(arch, scope): (files[name], name, switches) for arch, name in setups.items()
+                     for scope, switches in (("user", None), ("machine", {"Custom": "/ALLUSERS"}))},
+                    ("ja-JP", entry["DisplayName"], entry["Publisher"], entry["URLInfoAbout"]),
+                    {("MIT", "LICENSE.txt")},
+                    {z: sorted([*TEXTS, "Quillfind.exe", "readme.txt"])
+                     for z in ("win32.zip", "win64.zip")}],
           f"the winget manifests say {facts}; the entry {entry}")
 
 
@@ -253,6 +297,7 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
 
 
 AUTOSTART_BOX = 1200  # the folder page's checkbox
+SCOPE_BOXES = (1203, 1204)  # the first page's choice, after its picture, title and text
 
 
 def wizard(title, control=1):
@@ -295,13 +340,21 @@ def untick_autostart():
                what="the checkbox to clear")
 
 
+def for_this_user():
+    """With administrator rights (Wine's) the first page offers both kinds,
+    this user's chosen."""
+    boxes = [(b["text"], b["checked"]) for b in (wizard(SETUP_TITLE, i) for i in SCOPE_BOXES)]
+    check(boxes == [(sjis("このユーザーのためにインストールする(&U)"), 1),
+                    (sjis("すべてのユーザーのためにインストールする(&A)"), 0)], f"choice: {boxes}")
+
+
 def test_installer_and_uninstaller_pages():
     # Another program of the maker: its key stays, and the maker's with it.
     reg_set(SIBLING_KEY, "keep", 1, b"sibling\0")
     before = snapshot()
     subprocess.Popen([WINE, str(SETUP)], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                      stderr=subprocess.DEVNULL)
-    walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >"),
+    walk_pages(SETUP_TITLE, [("installer-1-welcome", "次へ(&N) >", for_this_user),
                              ("installer-2-folder", "インストール(&I)", untick_autostart),
                              ("installer-3-installed", "次へ(&N) >"),
                              ("installer-4-finish", "完了(&F)")])
@@ -319,9 +372,9 @@ def test_installer_and_uninstaller_pages():
 
 
 @contextlib.contextmanager
-def running(*tool_args, ready):
-    """Runs the test tool with these arguments while the block runs."""
-    proc = subprocess.Popen([WINE, str(QFTOOL), *map(str, tool_args)], stdin=subprocess.DEVNULL,
+def running(*tool_args, ready, program=QFTOOL):
+    """Runs the test tool (or a copy of it) with these arguments while the block runs."""
+    proc = subprocess.Popen([WINE, str(program), *map(str, tool_args)], stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         wait_until(ready, 20, what=f"qftool {tool_args[0]}")
@@ -331,16 +384,30 @@ def running(*tool_args, ready):
         proc.wait(10)
 
 
-def program_held():
-    """The installed program held open, as a virus scanner or a hung copy may."""
+def program_held(*sharing):
+    """The installed program held open, as a virus scanner or a hung copy may
+    (with "read" sharing it can still be run)."""
     (PREFIX / "drive_c" / "held.txt").unlink(missing_ok=True)
-    return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt",
+    return running("hold", windows_path(INSTDIR / "Quillfind.exe"), 60, r"C:\held.txt", *sharing,
                    ready=(PREFIX / "drive_c" / "held.txt").exists)
 
 
+@contextlib.contextmanager
+def running_copy_held():
+    """The installed program running while its file is held: the uninstall
+    closes the copy, cannot move the file, and starts the copy again."""
+    pid = start_from(SHORTCUTS[0])
+    with program_held("read"):
+        yield
+    check(ended(pid) and installed_copy(), "the closed copy was not started again")
+
+
 def copy_that_will_not_close():
-    """A window titled as the program's main window that ignores close requests."""
-    return running("stand-in", r"C:\stand-in.txt", 60, ready=lambda: window(MAIN_TITLE))
+    """A copy of the installed program that ignores close requests: the test
+    tool put in its place, with a window titled as the program's main window."""
+    shutil.copyfile(QFTOOL, INSTDIR / "Quillfind.exe")
+    return running("stand-in", r"C:\stand-in.txt", 60, ready=lambda: window(MAIN_TITLE),
+                   program=windows_path(INSTDIR / "Quillfind.exe"))
 
 
 def startup_shortcut_removed():
@@ -354,6 +421,12 @@ def hotkey_stored():
     return contextlib.nullcontext()
 
 
+def without_admin_rights():
+    """The command run as an administrator's program that is not elevated."""
+    return contextlib.nullcontext(lambda program, *args: wine(
+        QFTOOL, "without-admin", re.sub("^/", "Z:/", str(program)).replace("/", "\\"), *args))
+
+
 def install_and_use(*args):
     """An install whose program has kept settings."""
     check(wine(SETUP, "/S", *args) == 0, f"installing with {args} failed")
@@ -361,12 +434,16 @@ def install_and_use(*args):
 
 
 # What goes wrong, or what a switch asks for, over an earlier install that has
-# kept settings: what happens meanwhile, the installer's arguments (None: the
-# quiet uninstall), the exit code, and what HKCU and the profile then hold (all
-# of HKCU at once when the command returns).
+# kept settings: what happens meanwhile (entered before the state "as before"
+# is taken; it may give the command's runner), the installer's arguments (None:
+# the quiet uninstall), the exit code, and what the registry and the folders
+# then hold (all of the registry at once when the command returns); last, the
+# earlier installs when not a per-user one (the first is the one the command meets).
 CASES = [
     ("an upgrade while the program is held", program_held, [], 2, "as before"),
     ("an uninstall while the program is held", program_held, None, 2, "as before"),
+    ("an uninstall while a copy runs and its file is held", running_copy_held, None, 2,
+     "as before"),
     ("an uninstall while a copy will not close", copy_that_will_not_close, None, 2, "as before"),
     ("a quiet uninstall", None, None, 0, "clean"),
     ("an upgrade with /NOAUTOSTART", None, ["/NOAUTOSTART"], 0, "no autostart"),
@@ -375,31 +452,57 @@ CASES = [
     ("an upgrade into another folder", None, [f"/D={windows_path(OTHER_DIR)}"], 0, "elsewhere"),
     ("an upgrade with /HOTKEY", None, ["/HOTKEY"], 0, "hotkey"),
     ("an upgrade over a stored hotkey", hotkey_stored, [], 0, "hotkey"),
+    ("a machine upgrade", None, ["/ALLUSERS"], 0, "machine", "machine"),
+    ("a machine quiet uninstall", None, None, 0, "clean", "machine"),
+    ("a machine upgrade beside a per-user install", None, ["/ALLUSERS"], 0, "both", "machine",
+     "user"),
+    ("a per-user upgrade beside a machine install", None, [], 0, "both", "user", "machine"),
+    ("a machine uninstall beside a per-user install", None, None, 0, "user", "machine", "user"),
+    ("a per-user uninstall beside a machine install", None, None, 0, "machine", "user", "machine"),
+    ("a machine install without administrator rights", without_admin_rights, ["/ALLUSERS"], 3,
+     "as before"),
+    ("a machine uninstall without administrator rights", without_admin_rights, None, 3,
+     "as before", "machine"),
 ]
+SWITCHES = {"user": [], "machine": ["/ALLUSERS"]}
 
 
 def test_failures_change_nothing_and_choices_are_kept():
     states = {"clean": snapshot()}
-    install_and_use()
-    registry, files = snapshot()
-    states["no autostart"] = registry, {f for f in files
-                                        if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
-    remove_leftovers()
-    install_and_use(f"/D={windows_path(OTHER_DIR)}")
-    states["elsewhere"] = snapshot()
-    remove_leftovers()
-    install_and_use("/HOTKEY")
-    states["hotkey"] = snapshot()
-    for name, meanwhile, args, code, expected in CASES:
+    for state, installs in (("user", [[]]), ("elsewhere", [[f"/D={windows_path(OTHER_DIR)}"]]),
+                            ("hotkey", [["/HOTKEY"]]), ("machine", [["/ALLUSERS"]]),
+                            ("both", [[], ["/ALLUSERS"]])):
         remove_leftovers()
-        install_and_use()
+        for args in installs:
+            install_and_use(*args)
+        states[state] = snapshot()
+    installed_facts()
+    installed_facts(scope="machine")
+    check(any(f[1].endswith(f"{OTHER_DIR.name}/Quillfind.exe") for f in states["elsewhere"][1]),
+          f"/D= did not install into {OTHER_DIR}")
+    keyboard = {("value", SETTINGS_KEY, "hotkey", "4", "51030000"),
+                ("value", SETTINGS_KEY, "enter", "4", "01000000")}
+    check(keyboard <= states["hotkey"][0] and not keyboard & states["user"][0],
+          "/HOTKEY, and only /HOTKEY, stores Ctrl+Alt+Q and Enter searching")
+    registry_state, files = states["user"]
+    states["no autostart"] = registry_state, {f for f in files
+                                              if not f[1].endswith(f"StartUp/{PRODUCT}.lnk")}
+    for name, meanwhile, args, code, expected, *installs in CASES:
+        installs = installs or ["user"]
+        remove_leftovers()
+        for scope in installs:
+            install_and_use(*SWITCHES[scope])
         # Not this release's program, as an upgrade meets it.
-        with open(INSTDIR / "Quillfind.exe", "ab") as f:
+        folder, _, machine = SCOPES[installs[0]]
+        with open(folder / "Quillfind.exe", "ab") as f:
             f.write(b"old")
-        reg_set(UNINST_KEY, "DisplayVersion", 1, b"1.0.0\0")
-        states["as before"] = snapshot()
-        with (meanwhile or contextlib.nullcontext)():
-            rc = quiet_uninstall() if args is None else wine(SETUP, "/S", *args)
+        run_tool("reg", "add", f"{'HKLM' if machine else 'HKCU'}\\{UNINST_KEY}", "/v",
+                 "DisplayVersion", "/d", "1.0.0", "/f")
+        with (meanwhile or contextlib.nullcontext)() as runner:
+            states["as before"] = snapshot()
+            run = runner or wine
+            rc = (run(*registered("QuietUninstallString", machine)) if args is None
+                  else run(SETUP, "/S", *args))
             check(rc == code, f"{name}: exit code {rc}, not {code}")
             check_as_before(states[expected], f"{name}: not {expected}")
 

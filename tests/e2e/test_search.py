@@ -2,13 +2,15 @@
 the history, the mode and the window's place, as a user meets them."""
 import time
 
-from harness import (ID_MODE, ID_QUERY, ID_SEARCH, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH,
-                     SC_MINIMIZE, SEARCH_TITLE, SETTINGS_KEY, WM_SYSCOMMAND, away_from_icon,
+from harness import (ABOUT_TITLE, DEFAULT_TIP, ID_LINK, ID_MODE, ID_QUERY, ID_SEARCH, IDOK,
+                     MENU_ABOUT, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SC_MINIMIZE,
+                     SEARCH_TITLE, SETTINGS_KEY, WM_COMMAND, WM_SYSCOMMAND, away_from_icon,
                      caught_addresses, check, choose_menu, click_at, click_control, clipboard_text,
-                     ctrl_rect, double_click_icon, drag, facts, hexs, key, post, qftool,
-                     reg_delete_tree, reg_dword, reg_get, reg_list, reg_set, reg_values, screenshot,
-                     search_state, side_by_side_monitors, sjis, start, tray_geometry, tray_window,
-                     type_text, wait_until, window, xdo)
+                     ctrl_rect, double_click_icon, drag, facts, hexs, hover_icon, key, menu_window,
+                     open_menu, post, qftool, reg_delete_tree, reg_dword, reg_get, reg_list,
+                     reg_set, reg_values, screenshot, search_state, side_by_side_monitors, sjis,
+                     start, tooltip, tray_geometry, tray_window, type_text, wait_until, window,
+                     xdo)
 
 TEXT_KEY = SETTINGS_KEY + r"\text"
 POS_KEY = SETTINGS_KEY + r"\WinPos\Search"
@@ -24,6 +26,7 @@ ENCODED = {
     "mode test": "mode+test",
     "still works": "still+works",
     "ＦＵＬＬ": "%82%65%82%74%82%6B%82%6B",
+    "東京 天気": "%93%8C%8B%9E+%93%56%8B%43",
 }
 
 
@@ -188,6 +191,23 @@ def test_hotkey_brings_up_the_search_window_only_when_set():
     check(window(SEARCH_TITLE)["foreground"], "the search window must come to the front")
     exit_program(p)
 
+    # With "enter" set, the keys reach the result page: the hotkey closes an
+    # open tray menu and brings the window, and Enter searches.
+    reg_set(SETTINGS_KEY, "enter", 4, (1).to_bytes(4, "little"))
+    clipboard_text("hotkey")
+    p = launch()
+    open_menu()
+    press_hotkey()
+    wait_until(visible_search, 10, what="the search window")
+    wait_until(lambda: menu_window() is None, 5, what="the tray menu to close")
+    wait_query("hotkey")
+    key("Return")
+    check(searched(1) == [address("hotkey")], f"caught {caught_addresses()}")
+    wait_until(lambda: history_values().get("text00") == (1, b"hotkey\0"), 5,
+               what="the history to hold the query")
+    check(visible_search(), "Enter must search and keep the window")
+    exit_program(p)
+
     # Without the setting the same keys do nothing.
     reg_delete_tree(SETTINGS_KEY)
     p = launch()
@@ -325,6 +345,34 @@ def test_history_keeps_sixteen_newest_first():
     wait_until(lambda: search_state()["items"][:1] == [sjis("ＦＵＬＬ")], 5, what="ＦＵＬＬ first")
     items = search_state()["items"]
     check(sjis("ｆｕｌｌ") not in items and len(items) == 16, f"list {items}")
+    check(p.running(), "the program ended")
+
+
+def test_japanese_texts_and_search_on_any_code_page():
+    """Also run under locales whose code page is not 932 (the test command
+    does): the program's manifest gives it code page 932 there too, so its
+    texts are Japanese, and a query copied from a Unicode program reaches the
+    service as Shift-JIS and stays in the history."""
+    query = "東京 天気"
+    qftool("clip-wide", hexs(query))
+    p = launch()
+    hover_icon()
+    wait_until(lambda: tooltip() == sjis(DEFAULT_TIP), 8, what="the icon's Japanese tip")
+    show_by_double_click(query)
+    s = search_state()
+    check(s["caption"] == sjis(SEARCH_TITLE) and s["modeitems"] == MODE_ITEMS, f"texts: {s}")
+    press(ID_SEARCH)
+    check(searched(1) == [address(query)], f"caught {caught_addresses()}")
+    exit_program(p)
+
+    p = launch()
+    show_by_double_click(query)
+    check_history([query])
+    choose_menu(MENU_ABOUT)
+    wait_until(lambda: (w := window(ABOUT_TITLE)) and w["visible"], 8, what="the version box")
+    label = qftool("ctrl-text", hexs(ABOUT_TITLE), ID_LINK).strip()
+    check(label == hexs("VORNELIXホームページへGO!"), f"the label reads {label}")
+    post(ABOUT_TITLE, WM_COMMAND, IDOK)
     check(p.running(), "the program ended")
 
 

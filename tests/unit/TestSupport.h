@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "framework/Shell.h"
+#include "framework/WideText.h"
 #include "util/registry/RegKey.h"
 
 // Handles the messages waiting for this thread, posted ones included.
@@ -37,34 +40,59 @@ inline int ScreenDpi()
     return dpi;
 }
 
-// A window's text, read on the window's own thread.
+// A window's text in code page 932, read as UTF-16 on the window's own thread
+// whatever the process's code page is.
 inline std::string WindowText(HWND hWnd)
 {
-    std::string s(static_cast<size_t>(GetWindowTextLengthA(hWnd)) + 1, '\0');
-    s.resize(static_cast<size_t>(GetWindowTextA(hWnd, &s[0], static_cast<int>(s.size()))));
-    return s;
+    return ReadWindowText(hWnd).str();
 }
 
-// Entry i of a combo box's list; "<none>" when there is no such entry.
+// Entry i of a combo box's list, the same way; "<none>" when there is none.
 inline std::string ComboItemText(HWND hCombo, int i)
 {
-    LRESULT n = SendMessageA(hCombo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    LRESULT n = SendMessageW(hCombo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
     if (n == CB_ERR)
         return "<none>";
-    std::string s(static_cast<size_t>(n) + 1, '\0');
-    n = SendMessageA(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
-    s.resize(static_cast<size_t>(n));
-    return s;
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    n = SendMessageW(hCombo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&s[0]));
+    return FromWide(s.c_str(), n > 0 ? static_cast<int>(n) : 0).str();
+}
+
+// What a font was made with, its face name in code page 932: GDI keeps it as
+// UTF-16 whatever the process's code page. Zeroed when the handle is no font.
+inline LOGFONTA FontInfo(HFONT hFont)
+{
+    LOGFONTW wide = {};
+    LOGFONTA lf = {};
+    if (!hFont || GetObjectW(hFont, sizeof(wide), &wide) != sizeof(wide))
+        return lf;
+    memcpy(&lf, &wide, offsetof(LOGFONTA, lfFaceName));
+    const CString face = FromWide(wide.lfFaceName);
+    lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+    return lf;
+}
+
+// Sets a window's text from code page 932 as UTF-16, as a user's typing or
+// pasting gives it.
+inline void SetText(HWND hWnd, const char* psz)
+{
+    SetWindowTextW(hWnd, ToWide(psz).c_str());
 }
 
 // A key of a test's own, opened past the class under test and closed when it
 // goes: with an access it is opened as it is, without one it is created with
-// any missing keys on the way. IsOpen says whether the registry let it.
+// any missing keys on the way, with the options given. IsOpen says whether the
+// registry let it.
 class CTestKey : public CRegKey {
 public:
-    CTestKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired = 0)
-        : m_lResult(samDesired ? Open(hParent, pszSubKey, samDesired) : Create(hParent, pszSubKey))
+    CTestKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired = 0, DWORD dwOptions = 0)
     {
+        HKEY hKey = nullptr;
+        m_lResult = samDesired ? RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, &hKey)
+                               : RegCreateKeyExA(hParent, pszSubKey, 0, nullptr, dwOptions,
+                                                 KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+        if (m_lResult == ERROR_SUCCESS)
+            Attach(hKey);
     }
     LONG Result() const { return m_lResult; }
 

@@ -6,12 +6,15 @@
 // Exit codes of the test tools: 0 done; 100 unknown command or wrong
 // arguments; 101 no window or control with the title or number given; 102 the
 // registry refused a write; 103 the catcher could not write its log; 104 a
-// program could not be started; 105 a file to hold could not be opened. A
+// program could not be started; 105 a file to hold could not be opened
+// (without-admin ends with its program's exit code once it has started it). A
 // reason goes to stderr. Wine ends a program it cannot start with 1, and a
 // crash with an exception code whose low byte is the exit status (5 for an
 // access violation), so the tool's own codes stay clear of small numbers.
 #include <windows.h>
 #include <shellapi.h>
+
+#include "framework/WideText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -386,12 +389,13 @@ int Wizard(const std::string& prefix, int id)
     return 0;
 }
 
-// Holds a file open without sharing, as a virus scanner or a hung program
-// may: nobody can write, move or delete it meanwhile. Once it holds the file,
-// it makes the ready file.
-int Hold(const char* path, int seconds, const char* readyFile)
+// Holds a file open, as a virus scanner or a hung program may: nobody can
+// write, move or delete it meanwhile, nor read or run it unless the sharing
+// is "read". Once it holds the file, it makes the ready file.
+int Hold(const char* path, int seconds, const char* readyFile, const char* sharing)
 {
-    HANDLE h = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const DWORD share = std::strcmp(sharing, "read") == 0 ? FILE_SHARE_READ : 0;
+    HANDLE h = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return Fail(kExitFile, std::string("cannot open ") + path);
     if (FILE* f = std::fopen(readyFile, "w"))
@@ -399,6 +403,40 @@ int Hold(const char* path, int seconds, const char* readyFile)
     Sleep(static_cast<DWORD>(seconds) * 1000);
     CloseHandle(h);
     return 0;
+}
+
+// program args...: runs the program, waits for it and ends with its exit code.
+// Its token holds the Administrators group for denying only, as the token
+// Windows gives the programs an administrator starts without elevation.
+int WithoutAdmin(char** a, int nArgs)
+{
+    std::string line = std::string("\"") + a[0] + "\"";
+    for (int i = 1; i < nArgs; ++i)
+        line += std::string(" ") + a[i];
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD cb = sizeof(sid);
+    SID_AND_ATTRIBUTES admins = {sid, 0};
+    HANDLE token = nullptr, limited = nullptr;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    const bool started =
+        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &cb) &&
+        OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token) &&
+        CreateRestrictedToken(token, 0, 1, &admins, 0, nullptr, 0, nullptr, &limited) &&
+        CreateProcessAsUserA(limited, nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &si, &pi);
+    for (HANDLE h : {token, limited})
+        if (h)
+            CloseHandle(h);
+    if (!started)
+        return Fail(kExitStart, "cannot start without administrator rights: " + line);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
 }
 
 // Tooltip text under the mouse, as the shell shows it.
@@ -660,6 +698,7 @@ const Command kCommands[] = {
         return 0;
     }},
     {"reg-dump", 1, 1, [](char** a, int) { RegDump(HKEY_CURRENT_USER, a[0], a[0]); return 0; }},
+    {"hklm-dump", 1, 1, [](char** a, int) { RegDump(HKEY_LOCAL_MACHINE, a[0], a[0]); return 0; }},
     {"reg-list", 1, 1, [](char** a, int) { return RegList(a[0]); }},
     {"reg-set", 4, 4, [](char** a, int) { return RegSet(a[0], a[1], Number(a[2]), Unhex(a[3])); }},
     {"reg-set-dword", 3, 3, [](char** a, int) {
@@ -678,6 +717,11 @@ const Command kCommands[] = {
     {"clip-text", 1, 1, [](char** a, int) {
         auto v = Unhex(a[0]);
         return ClipSet(CF_TEXT, v.data(), v.size());
+    }},
+    // Shift-JIS hex: the text as a Unicode program copies it, CF_UNICODETEXT alone
+    {"clip-wide", 1, 1, [](char** a, int) {
+        const std::wstring w = ToWide(UnhexText(a[0]).c_str());
+        return ClipSet(CF_UNICODETEXT, w.c_str(), (w.size() + 1) * sizeof(wchar_t));
     }},
     // size: that many bytes of 'a', every tenth a 'Q'
     {"clip-big", 1, 1, [](char** a, int) {
@@ -731,8 +775,13 @@ const Command kCommands[] = {
     // title-prefix-hex control-id
     {"wizard", 2, 2, [](char** a, int) { return Wizard(UnhexText(a[0]), std::atoi(a[1])); }},
     {"tooltip", 0, 0, [](char**, int) { return Tooltip(); }},
-    // path seconds ready-file
-    {"hold", 3, 3, [](char** a, int) { return Hold(a[0], std::atoi(a[1]), a[2]); }},
+    // path seconds ready-file [read]
+    {"hold", 3, 4, [](char** a, int n) {
+        return Hold(a[0], std::atoi(a[1]), a[2], n == 4 ? a[3] : "");
+    }},
+    // program args...: ends with the program's exit code
+    {"without-admin", 1, 64, WithoutAdmin},
+
 };
 // clang-format on
 

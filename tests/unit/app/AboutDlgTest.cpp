@@ -102,8 +102,7 @@ TEST(AboutDlg, LabelIsBlueUnderlinedTransparentWithTheHand)
         hLabelFont = reinterpret_cast<HFONT>(SendMessageA(hLabel, WM_GETFONT, 0, 0));
         ASSERT_TRUE(hLabelFont);
         EXPECT_NE(hLabelFont, reinterpret_cast<HFONT>(dlg.SendMessage(WM_GETFONT)));
-        LOGFONTA lf = {};
-        ASSERT_EQ(GetObjectA(hLabelFont, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
+        const LOGFONTA lf = FontInfo(hLabelFont);
         EXPECT_EQ(lf.lfUnderline, 1);
         EXPECT_EQ(lf.lfItalic, 0);
         EXPECT_EQ(lf.lfStrikeOut, 0);

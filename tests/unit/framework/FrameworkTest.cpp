@@ -128,9 +128,7 @@ TEST(Dialog, TemplateDataFillsTheModeBoxAndDataExchangeGoesBothWays)
     ASSERT_TRUE(dlg.Create(IDD_SEARCH));
     HWND mode = dlg.GetDlgItem(IDC_MODE);
     ASSERT_EQ(SendMessageA(mode, CB_GETCOUNT, 0, 0), 3);
-    char text[16] = {};
-    SendMessageA(mode, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "ｴｷｽﾊﾟｰﾄ");
+    EXPECT_EQ(ComboItemText(mode, 2), "ｴｷｽﾊﾟｰﾄ");
     EXPECT_EQ(CWnd::FromHandlePermanent(dlg.GetDlgItem(IDC_QUERY)), &dlg.m_query);
 
     dlg.m_nMode = 1;
@@ -300,6 +298,14 @@ TEST(Font, PointSizeTurnsIntoPixelsOfTheScreen)
     GetObjectA(font, sizeof(got), &got);
     EXPECT_EQ(got.lfHeight, -(90 * ScreenDpi() / 720));
     EXPECT_FALSE(font.CreatePointFontIndirect(&lf)); // one font per object
+
+    // GDI gets a Japanese face name whole, whatever the process's code page.
+    lstrcpyA(lf.lfFaceName, "ＭＳ ゴシック");
+    CFont japanese;
+    ASSERT_TRUE(japanese.CreatePointFontIndirect(&lf));
+    LOGFONTW gotWide = {};
+    GetObjectW(japanese, sizeof(gotWide), &gotWide);
+    EXPECT_EQ(std::wstring(gotWide.lfFaceName), L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF");
 }
 
 } // namespace

@@ -2,78 +2,18 @@
 // the program's own key, saved away before these tests and put back after them.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "SettingsKeyTest.h"
 
 #include "res/resource.h"
 #include "search/SearchDlg.h"
 #include "search/SearchRequest.h"
+#include "settings/Settings.h"
 
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
-
-const char kKey[] = "Software\\VORNELIX\\Quillfind";
-const char kBackupKey[] = "Software\\VORNELIX\\Quillfind unit test backup";
-
-std::string SubKey(const char* sub)
-{
-    return *sub ? std::string(kKey) + "\\" + sub : std::string(kKey);
-}
-
-void PutValue(const char* sub, const char* name, DWORD type, const void* data, DWORD size)
-{
-    RawSetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, type, data, size);
-}
-
-void PutDword(const char* sub, const char* name, DWORD value)
-{
-    PutValue(sub, name, REG_DWORD, &value, sizeof(value));
-}
-
-void PutText(const char* name, const char* text)
-{
-    PutValue("text", name, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1));
-}
-
-// False when the value is missing; its type and bytes otherwise.
-bool GetValue(const char* sub, const char* name, DWORD* pType, std::string* pData)
-{
-    return RawGetValue(HKEY_CURRENT_USER, SubKey(sub).c_str(), name, pData, pType);
-}
-
-// A stored REG_SZ without its terminating zero; "<missing>" or "<type N>" otherwise.
-std::string StoredText(const char* name)
-{
-    DWORD type = 0;
-    std::string data;
-    if (!GetValue("text", name, &type, &data))
-        return "<missing>";
-    if (type != REG_SZ || data.empty() || data.back() != '\0')
-        return "<type " + std::to_string(type) + ">";
-    return data.substr(0, data.size() - 1);
-}
-
-bool StoredDword(const char* sub, const char* name, DWORD* pValue)
-{
-    DWORD type = 0;
-    std::string data;
-    if (!GetValue(sub, name, &type, &data) || type != REG_DWORD || data.size() != 4)
-        return false;
-    memcpy(pValue, data.data(), 4);
-    return true;
-}
-
-// Replaces the key pTo with a copy of pFrom; false when pFrom is missing.
-bool CopyKey(const char* pFrom, const char* pTo)
-{
-    RegDeleteTreeA(HKEY_CURRENT_USER, pTo);
-    const CTestKey from(HKEY_CURRENT_USER, pFrom, KEY_READ);
-    if (!from.IsOpen())
-        return false;
-    const CTestKey to(HKEY_CURRENT_USER, pTo);
-    return to.IsOpen() && RegCopyTreeA(from.Get(), nullptr, to.Get()) == ERROR_SUCCESS;
-}
 
 void SetClipboard(UINT format, HANDLE h)
 {
@@ -85,13 +25,16 @@ void SetClipboard(UINT format, HANDLE h)
     CloseClipboard();
 }
 
+// As a Unicode program copies it: CF_UNICODETEXT alone.
 void SetClipboardText(const std::string& text)
 {
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    const std::wstring wide = ToWide(text.c_str());
+    const size_t cb = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, cb);
     ASSERT_TRUE(h);
-    memcpy(GlobalLock(h), text.c_str(), text.size() + 1);
+    memcpy(GlobalLock(h), wide.c_str(), cb);
     GlobalUnlock(h);
-    SetClipboard(CF_TEXT, h);
+    SetClipboard(CF_UNICODETEXT, h);
 }
 
 std::string Address(const char* tail)
@@ -107,26 +50,13 @@ public:
     using CSearchDlg::m_nMode;
 };
 
-class SearchDlgTest : public testing::Test {
+class SearchDlgTest : public SettingsKeyTest {
 protected:
-    // Keep whatever settings this user had and give them back at the end.
-    static void SetUpTestSuite() { s_bSaved = CopyKey(kKey, kBackupKey); }
-
-    static void TearDownTestSuite()
-    {
-        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
-        if (s_bSaved)
-            CopyKey(kBackupKey, kKey);
-        RegDeleteTreeA(HKEY_CURRENT_USER, kBackupKey);
-    }
-
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kKey); }
-
     void TearDown() override
     {
         m_dlg.reset();
         PumpMessages();
-        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        SettingsKeyTest::TearDown();
     }
 
     CSearchDlgProbe& Create()
@@ -154,15 +84,14 @@ protected:
         EXPECT_EQ(WindowText(Query()), text);
         DWORD sel = static_cast<DWORD>(SendMessageA(Query(), CB_GETEDITSEL, 0, 0));
         // Bytes for an ANSI edit field, characters where the field keeps Unicode.
-        const size_t nChars = static_cast<size_t>(
-            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0));
+        const size_t nChars = ToWide(text.c_str()).size();
         EXPECT_EQ(LOWORD(sel), 0);
         EXPECT_TRUE(HIWORD(sel) == text.size() || HIWORD(sel) == nChars) << HIWORD(sel);
     }
 
     void Search(const char* text)
     {
-        SetWindowTextA(Query(), text);
+        SetText(Query(), text);
         m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
     }
 
@@ -175,10 +104,7 @@ protected:
 
     CRecordedPages m_launched;
     std::unique_ptr<CSearchDlgProbe> m_dlg;
-    static bool s_bSaved;
 };
-
-bool SearchDlgTest::s_bSaved = false;
 
 } // namespace
 
@@ -259,6 +185,16 @@ TEST_F(SearchDlgTest, SearchLaunchesStoresAndLeavesTheQuerySelected)
     Create();
     EXPECT_EQ(m_dlg->m_history.size(), 1u);
     EXPECT_EQ(ComboItemText(Query(), 0), "検索 1+1");
+
+    // Whatever the process's code page, the query is read as UTF-16; what code
+    // page 932 lacks goes as a browser sends it in a Shift_JIS form, never as
+    // a look-alike.
+    SetWindowTextW(Query(), L"東京 \U0001F600한ß¥");
+    m_dlg->SendMessage(WM_COMMAND, ID_SEARCH, 0);
+    EXPECT_EQ(m_launched.Pages().back(),
+              Address("/bin/query?p=%93%8C%8B%9E+%26%23128512%3B%26%2354620%3B%26%23223%3B"
+                      "%26%23165%3B&s=o"));
+    EXPECT_EQ(StoredText("text00"), "東京 &#128512;&#54620;&#223;&#165;");
 }
 
 TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
@@ -292,6 +228,70 @@ TEST_F(SearchDlgTest, HistoryReplacesEqualEntriesAndClosesGaps)
     EXPECT_EQ(ComboItemText(Query(), 1), "B2");
 }
 
+// Another copy saving its search holds the history's turn for nMs and stores
+// "C3" on top meanwhile (nMs 0: it holds the turn until the test ends).
+class COtherCopySaving {
+public:
+    explicit COtherCopySaving(DWORD nMs)
+        : m_hMutex(CreateMutexA(nullptr, FALSE, Settings::kHistoryLockName)),
+          m_hHeld(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_hDone(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_thread([this, nMs] {
+              WaitForSingleObject(m_hMutex, INFINITE);
+              SetEvent(m_hHeld);
+              WaitForSingleObject(m_hDone, nMs ? nMs : INFINITE);
+              if (nMs)
+                  SettingsKeyTest::PutText("text00", "C3");
+              ReleaseMutex(m_hMutex);
+          })
+    {
+        WaitForSingleObject(m_hHeld, INFINITE);
+    }
+    ~COtherCopySaving()
+    {
+        SetEvent(m_hDone);
+        m_thread.join();
+        for (HANDLE h : {m_hMutex, m_hHeld, m_hDone})
+            CloseHandle(h);
+    }
+
+private:
+    HANDLE m_hMutex, m_hHeld, m_hDone;
+    std::thread m_thread;
+};
+
+TEST_F(SearchDlgTest, HistorySavesTakeTurnsAndAFailedSaveKeepsTheList)
+{
+    PutText("text01", "h1");
+    PutText("text02", "h2");
+    Create();
+    {
+        // The save waits for the other copy's and goes on top of it.
+        COtherCopySaving other(300);
+        Search("q1");
+    }
+    EXPECT_EQ(StoredText("text00"), "q1");
+    EXPECT_EQ(StoredText("text01"), "C3");
+    {
+        // A copy that keeps its turn holds this one up for a second at most.
+        COtherCopySaving hung(0);
+        const DWORD dwStart = GetTickCount();
+        Search("q2");
+        EXPECT_GE(GetTickCount() - dwStart, 900u);
+        EXPECT_EQ(StoredText("text00"), "q2");
+    }
+    // A registry that refuses the write: the list keeps this window's entries.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    // No lasting key can be made below a volatile one.
+    ASSERT_EQ(ERROR_SUCCESS, CTestKey(HKEY_CURRENT_USER, kKey, 0, REG_OPTION_VOLATILE).Result());
+    Search("q3");
+    EXPECT_EQ(StoredText("text00"), "<missing>");
+    const char* const kShown[] = {"q3", "q2", "q1", "C3", "h1", "h2"};
+    ASSERT_EQ(HistoryCount(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(ComboItemText(Query(), i), kShown[i]);
+    ExpectQuerySelected("q3");
+}
+
 TEST_F(SearchDlgTest, SeventeenSearchesKeepSixteenNewestFirst)
 {
     Create();
@@ -314,7 +314,7 @@ TEST_F(SearchDlgTest, PasteReplacesTheQueryWithTheClipboardText)
     dlg.ShowWindow(SW_SHOW);
     const std::string text = "検索テスト abc";
     SetClipboardText(text);
-    SetWindowTextA(Query(), "old text");
+    SetText(Query(), "old text");
     dlg.PostMessage(WM_COMMAND, IDC_PASTE, 0);
     PumpMessages();
     ExpectQuerySelected(text);
@@ -449,23 +449,31 @@ TEST_F(SearchDlgTest, MovesAreStoredOnlyWhileVisible)
 
 TEST_F(SearchDlgTest, EnterEscapeAndCloseHideWithoutSearching)
 {
-    PutText("text00", "kept");
-    CSearchDlgProbe& dlg = Create();
-    for (UINT msg : {0u, 1u, 2u}) {
-        dlg.ShowWindow(SW_SHOW);
-        SetWindowTextA(Query(), "typed");
-        if (msg == 0)
-            dlg.SendMessage(WM_COMMAND, IDOK, 0);
-        else if (msg == 1)
-            dlg.SendMessage(WM_COMMAND, IDCANCEL, 0);
-        else
-            dlg.SendMessage(WM_CLOSE, 0, 0);
-        PumpMessages();
-        EXPECT_FALSE(dlg.IsWindowVisible()) << msg;
-        EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+    // With "enter" stored as 1, Enter searches as the button does; Escape and
+    // the close box hide the window either way.
+    for (DWORD dwEnter : {0u, 2u, 1u}) {
+        SCOPED_TRACE(dwEnter);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+        PutText("text00", "kept");
+        PutDword("", "enter", dwEnter);
+        CSearchDlgProbe& dlg = Create();
+        for (UINT msg : {0u, 1u, 2u}) {
+            dlg.ShowWindow(SW_SHOW);
+            SetText(Query(), "typed");
+            if (msg == 0)
+                dlg.SendMessage(WM_COMMAND, IDOK, 0);
+            else if (msg == 1)
+                dlg.SendMessage(WM_COMMAND, IDCANCEL, 0);
+            else
+                dlg.SendMessage(WM_CLOSE, 0, 0);
+            PumpMessages();
+            EXPECT_EQ(dlg.IsWindowVisible(), dwEnter == 1 && msg == 0) << msg;
+            EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+        }
+        const bool bSearched = dwEnter == 1;
+        EXPECT_EQ(m_launched.Pages().size(), bSearched ? 1u : 0u);
+        EXPECT_EQ(StoredText("text00"), bSearched ? "typed" : "kept");
+        EXPECT_EQ(StoredText("text01"), bSearched ? "kept" : "<missing>");
+        EXPECT_EQ(dlg.m_history.size(), bSearched ? 2u : 1u);
     }
-    EXPECT_TRUE(m_launched.Pages().empty());
-    EXPECT_EQ(StoredText("text00"), "kept");
-    EXPECT_EQ(StoredText("text01"), "<missing>");
-    EXPECT_EQ(dlg.m_history.size(), 1u);
 }

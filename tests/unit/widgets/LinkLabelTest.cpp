@@ -59,10 +59,9 @@ void ExpectStyle(const char* pszStyle, bool bold, bool italic, bool underline, b
 
 LOGFONTA FontOf(HWND hWnd)
 {
-    LOGFONTA lf = {};
     HFONT hFont = reinterpret_cast<HFONT>(SendMessageA(hWnd, WM_GETFONT, 0, 0));
-    EXPECT_TRUE(hFont && GetObjectA(hFont, sizeof(lf), &lf) == sizeof(lf));
-    return lf;
+    EXPECT_TRUE(hFont);
+    return FontInfo(hFont);
 }
 
 // A real dialog from the about box's template with a label of our own on its
@@ -189,8 +188,7 @@ TEST(LinkLabelFont, SizeNinetyIsTwelvePixelsAtNinetySixDpi)
         std::unique_ptr<CFont> pFont(
             CLinkLabel::CreateFontFromSpec("ＭＳ ゴシック", nSize, "BOLD"));
         ASSERT_TRUE(pFont && pFont->m_hObject);
-        LOGFONTA lf = {};
-        ASSERT_EQ(GetObjectA(*pFont, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
+        const LOGFONTA lf = FontInfo(*pFont);
         EXPECT_EQ(lf.lfHeight, -12);
         EXPECT_EQ(lf.lfWeight, FW_BOLD);
         EXPECT_STREQ(lf.lfFaceName, "ＭＳ ゴシック");

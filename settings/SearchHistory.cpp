@@ -1,10 +1,10 @@
-#include "search/SearchHistory.h"
+#include "settings/SearchHistory.h"
 
 #include "framework/MbString.h"
 
 bool IsSameQuery(const char* a, const char* b)
 {
-    return MbEqualNoCase(a ? a : "", b ? b : "");
+    return MbEqualNoCaseJapanese(a ? a : "", b ? b : "");
 }
 
 void PutQueryFirst(std::vector<CString>* pHistory, const CString& query)

@@ -6,9 +6,9 @@
 
 constexpr int kHistoryLimit = 16;
 
-// Same entry: equal ignoring case, character by character in the ANSI code
-// page (a-z folded for single bytes, double-byte characters upper-cased whole
-// through the locale, a trail byte never folded alone).
+// Same entry: equal ignoring case, character by character in code page 932
+// (a-z folded for single bytes, double-byte characters upper-cased whole as
+// Japanese is, a trail byte never folded alone), on every system.
 bool IsSameQuery(const char* a, const char* b);
 
 // Puts the query at the top, unchanged, in place of every entry equal to it,

@@ -1,0 +1,44 @@
+#!/usr/bin/env python3
+"""Checks that the programs import no GDI function that takes 8-bit text and
+prints one line; exits 1 on a fault.
+
+GDI reads 8-bit text in the system's code page, not the process's, so the
+program's Shift-JIS texts must reach it as UTF-16 (the W functions). Every
+gdi32 function whose name ends in "A" takes such text or a structure holding
+it (a face name, a device name).
+
+    check-imports.py PROGRAM.exe [PROGRAM.exe ...]
+"""
+import re
+import subprocess
+import sys
+
+OBJDUMP = {"pei-x86-64": "x86_64-w64-mingw32-objdump", "pei-i386": "i686-w64-mingw32-objdump"}
+
+
+def gdi_imports(path):
+    head = subprocess.run(["x86_64-w64-mingw32-objdump", "-f", path], capture_output=True,
+                          text=True, check=True).stdout
+    fmt = re.search(r"file format (\S+)", head).group(1)
+    dump = subprocess.run([OBJDUMP[fmt], "-p", path], capture_output=True, text=True,
+                          check=True).stdout
+    names, in_gdi = [], False
+    for line in dump.splitlines():
+        if "DLL Name:" in line:
+            in_gdi = line.split()[-1].lower() == "gdi32.dll"
+        elif in_gdi and (m := re.match(r"\s+[0-9a-f]+\s+\d+\s+(\w+)$", line)):
+            names.append(m.group(1))
+    return names
+
+
+def main(paths):
+    faults = [f"{p} imports {n}" for p in paths for n in gdi_imports(p) if n.endswith("A")]
+    if faults:
+        print(f"imports: {len(faults)} faults: " + "; ".join(faults))
+        return 1
+    print(f"imports: {len(paths)} programs, no GDI call with 8-bit text")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
