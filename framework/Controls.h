@@ -17,7 +17,7 @@ public:
     // As UTF-16: the list keeps the text whatever the process's code page.
     int AddString(const char* psz) const
     {
-        const std::wstring wide = ToWide(psz);
+        const CWideText wide = ToWide(psz);
         return static_cast<int>(
             ::SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str())));
     }

@@ -34,7 +34,7 @@ void DDX_CBString(CDataExchange* pDX, int nID, CString& value)
         value = ReadWindowText(h);
         return;
     }
-    const std::wstring wide = ToWide(value);
+    const CWideText wide = ToWide(value);
     if (::SendMessageW(h, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>(wide.c_str())) == CB_ERR)
         ::SetWindowTextW(h, wide.c_str());
@@ -225,7 +225,7 @@ BOOL CDialog::ExecuteDlgInit()
         // The template's strings are the program's text: they go over as
         // UTF-16, whatever the process's code page.
         if (msg) {
-            const std::wstring wide = ToWide(reinterpret_cast<const char*>(data));
+            const CWideText wide = ToWide(reinterpret_cast<const char*>(data));
             ::SendDlgItemMessageW(m_hWnd, nID, msg, 0, reinterpret_cast<LPARAM>(wide.c_str()));
         }
         p = data + nLen;

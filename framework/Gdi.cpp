@@ -25,7 +25,7 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONTA* pLogFont, HDC hDC)
     // program's: the Japanese name goes over as UTF-16.
     LOGFONTW lfWide = {};
     std::memcpy(&lfWide, &lf, offsetof(LOGFONTA, lfFaceName));
-    const std::wstring face = ToWide(lf.lfFaceName);
+    const CWideText face = ToWide(lf.lfFaceName);
     std::wcsncpy(lfWide.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     m_hObject = ::CreateFontIndirectW(&lfWide);
     return m_hObject != nullptr;

@@ -34,17 +34,17 @@ unsigned long CodePoint(const wchar_t* p, bool bPair)
 
 } // namespace
 
-std::wstring ToWide(const char* psz, int nLength)
+CWideText ToWide(const char* psz, int nLength)
 {
     if (!psz)
-        return std::wstring();
+        return CWideText();
     const int nBytes = nLength < 0 ? static_cast<int>(std::strlen(psz)) : nLength;
     if (nBytes == 0)
-        return std::wstring();
+        return CWideText();
     const int nUnits = MultiByteToWideChar(kTextCodePage, 0, psz, nBytes, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(nUnits > 0 ? nUnits : 0), L'\0');
+    CWideText wide(static_cast<size_t>(nUnits > 0 ? nUnits : 0));
     if (nUnits > 0)
-        MultiByteToWideChar(kTextCodePage, 0, psz, nBytes, &wide[0], nUnits);
+        MultiByteToWideChar(kTextCodePage, 0, psz, nBytes, wide.data(), nUnits);
     return wide;
 }
 
@@ -75,7 +75,7 @@ CString FromWide(const wchar_t* psz, int nLength)
 CString ReadWindowText(HWND hWnd)
 {
     // The length is an upper bound; the read gives the text's own length.
-    std::wstring wide(static_cast<size_t>(GetWindowTextLengthW(hWnd)) + 1, L'\0');
-    const int n = GetWindowTextW(hWnd, &wide[0], static_cast<int>(wide.size()));
+    CWideText wide(static_cast<size_t>(GetWindowTextLengthW(hWnd)));
+    const int n = GetWindowTextW(hWnd, wide.data(), static_cast<int>(wide.size()) + 1);
     return FromWide(wide.c_str(), n > 0 ? n : 0);
 }

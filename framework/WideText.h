@@ -8,10 +8,31 @@
 #include "framework/MbString.h"
 #include "framework/String.h"
 
-#include <string>
+#include <vector>
+
+// UTF-16 text with its terminating zero. Small on purpose: std::wstring would
+// bring a second copy of the whole string library into the program.
+class CWideText {
+public:
+    CWideText() : m_units(1, L'\0') {}
+    // Room for nUnits units and the zero, all zero.
+    explicit CWideText(size_t nUnits) : m_units(nUnits + 1, L'\0') {}
+
+    const wchar_t* c_str() const { return m_units.data(); }
+    wchar_t* data() { return m_units.data(); }
+    size_t size() const { return m_units.size() - 1; }
+    void resize(size_t nUnits)
+    {
+        m_units.resize(nUnits + 1);
+        m_units[nUnits] = L'\0';
+    }
+
+private:
+    std::vector<wchar_t> m_units;
+};
 
 // The text as UTF-16; nLength bytes, or up to the terminating zero when -1.
-std::wstring ToWide(const char* psz, int nLength = -1);
+CWideText ToWide(const char* psz, int nLength = -1);
 
 // The text in code page 932. A character that code page cannot hold becomes
 // its decimal character reference "&#N;" (N the Unicode code point), as a

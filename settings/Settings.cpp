@@ -6,7 +6,6 @@
 #include "util/registry/Registry.h"
 
 #include <algorithm>
-#include <string>
 
 namespace {
 
@@ -75,17 +74,17 @@ public:
     // zero or at the end of the stored data.
     bool ReadText(const char* pszName, CString* pstrText)
     {
-        const std::wstring name = ToWide(pszName);
+        const CWideText name = ToWide(pszName);
         for (int nAttempt = 0; m_key.IsOpen() && nAttempt < kTextReadAttempts; ++nAttempt) {
             DWORD dwType = REG_NONE, cbSize = 0;
             if (RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &dwType, nullptr, &cbSize) !=
                     ERROR_SUCCESS ||
                 dwType != REG_SZ || cbSize > kMaxTextBytes)
                 return false;
-            std::wstring text(cbSize / sizeof(wchar_t) + 1, L'\0');
+            CWideText text(cbSize / sizeof(wchar_t) + 1);
             DWORD cbRead = cbSize;
             const LONG lResult = RegQueryValueExW(m_key.Get(), name.c_str(), nullptr, &dwType,
-                                                  reinterpret_cast<BYTE*>(&text[0]), &cbRead);
+                                                  reinterpret_cast<BYTE*>(text.data()), &cbRead);
             if (lResult == ERROR_MORE_DATA)
                 continue; // grew since the size query: measure again
             if (lResult != ERROR_SUCCESS || dwType != REG_SZ)
@@ -99,8 +98,8 @@ public:
 
     bool WriteText(const char* pszName, const CString& strText)
     {
-        const std::wstring name = ToWide(pszName);
-        const std::wstring text = ToWide(strText);
+        const CWideText name = ToWide(pszName);
+        const CWideText text = ToWide(strText);
         const DWORD cbData = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
         return RegSetValueExW(m_key.Get(), name.c_str(), 0, REG_SZ,
                               reinterpret_cast<const BYTE*>(text.c_str()), cbData) == ERROR_SUCCESS;

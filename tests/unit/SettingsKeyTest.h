@@ -42,7 +42,7 @@ public:
     // A history text as Windows keeps it, UTF-16, from code page 932.
     static void PutText(const char* name, const char* text)
     {
-        const std::wstring wide = ToWide(text);
+        const CWideText wide = ToWide(text);
         CRegKey key;
         ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, SubKey("text").c_str()));
         EXPECT_EQ(ERROR_SUCCESS,
@@ -57,7 +57,7 @@ public:
     {
         CRegKey key;
         DWORD type = 0, size = 0;
-        const std::wstring wname = ToWide(name);
+        const CWideText wname = ToWide(name);
         if (key.Open(HKEY_CURRENT_USER, SubKey("text").c_str(), KEY_READ) != ERROR_SUCCESS ||
             RegQueryValueExW(key.Get(), wname.c_str(), nullptr, &type, nullptr, &size) !=
                 ERROR_SUCCESS)

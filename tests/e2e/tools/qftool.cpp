@@ -720,7 +720,7 @@ const Command kCommands[] = {
     }},
     // Shift-JIS hex: the text as a Unicode program copies it, CF_UNICODETEXT alone
     {"clip-wide", 1, 1, [](char** a, int) {
-        const std::wstring w = ToWide(UnhexText(a[0]).c_str());
+        const CWideText w = ToWide(UnhexText(a[0]).c_str());
         return ClipSet(CF_UNICODETEXT, w.c_str(), (w.size() + 1) * sizeof(wchar_t));
     }},
     // size: that many bytes of 'a', every tenth a 'Q'

@@ -28,7 +28,7 @@ void SetClipboard(UINT format, HANDLE h)
 // As a Unicode program copies it: CF_UNICODETEXT alone.
 void SetClipboardText(const std::string& text)
 {
-    const std::wstring wide = ToWide(text.c_str());
+    const CWideText wide = ToWide(text.c_str());
     const size_t cb = (wide.size() + 1) * sizeof(wchar_t);
     HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, cb);
     ASSERT_TRUE(h);
