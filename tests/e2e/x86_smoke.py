@@ -1,24 +1,28 @@
 #!/usr/bin/env python3
 """The 32-bit program under i386 Wine in user-mode emulation, run through
 scripts/x86-env.sh: one table of steps, each a user's action and what follows.
+Usage: x86_smoke.py [--junit REPORT.xml]
 
 The program and the catcher are the only Windows processes: windows are seen
 from the X side, the clipboard is set there, and the registry is read from the
 prefix's user.reg, which the wineserver saves every 30 seconds while something
 changed. A step that fails ends the run; the steps after it count as failed."""
+import argparse
 import sys
 import time
 import traceback
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from harness import (ABOUT_TITLE, MAIN_TITLE, MENU_ABOUT, PREFIX, SEARCH_TITLE,  # noqa: E402
+from harness import (ABOUT_TITLE, MAIN_TITLE, MENU_ABOUT, ROOT, SEARCH_TITLE,  # noqa: E402
                      SETTINGS_KEY, Program, caught_addresses, check, choose_menu,
-                     double_click_icon, key, reg_values, screenshot, sjis, tray_window, wait_until,
-                     x_clipboard, x_window, xdo)
+                     double_click_icon, key, reg, screenshot, sjis, tray_window, wait_until,
+                     wine_run, write_junit, x_clipboard, x_window, xdo)
 from test_search import address  # noqa: E402
 
-WINE = ["bash", str(Path(__file__).resolve().parents[2] / "scripts" / "x86-env.sh"), "wine"]
+# The i686 build, which the run puts at C:\qf.
+PROGRAMS = [ROOT / "build" / "win32" / "Quillfind.exe",
+            ROOT / "build" / "win32" / "tools" / "catcher.exe"]
 EXE = r"C:\qf\Quillfind.exe"
 # The query of the 64-bit program's first search test, whose address that test pins.
 QUERY = "検索テスト abc"
@@ -31,7 +35,7 @@ def until(pred, what):
 
 
 def start():
-    copies.append(Program(exe=EXE, wine=WINE))
+    copies.append(Program(exe=EXE))
     until(lambda: x_window(MAIN_TITLE, visible=False), "the main window")
     until(tray_window, "the tray icon")
     check(not x_window(MAIN_TITLE), "the main window must stay hidden")
@@ -62,10 +66,10 @@ def about_box():
 
 
 def unregister():
-    Program("/UNREGIST", exe=EXE, wine=WINE).wait_exit(LIMIT)
+    Program("/UNREGIST", exe=EXE).wait_exit(LIMIT)
     copies[0].wait_exit(LIMIT)
     until(lambda: tray_window() is None, "the icon to go")
-    until(lambda: reg_values(SETTINGS_KEY, saved_in=PREFIX) is None, "the key to go from user.reg")
+    until(lambda: reg(SETTINGS_KEY, saved=True) is None, "the key to go from user.reg")
 
 
 STEPS = [
@@ -73,29 +77,29 @@ STEPS = [
     ("double-click: the search window", show_search),
     ("search: the catcher gets the 64-bit program's address", search),
     ("the history in user.reg", lambda: until(
-        lambda: reg_values(SETTINGS_KEY + r"\text", saved_in=PREFIX)
+        lambda: reg(SETTINGS_KEY + r"\text", saved=True)
         == {"text00": (1, sjis(QUERY) + b"\0")}, "text00 in user.reg")),
     ("the version box opens and closes", about_box),
     ("/UNREGIST: the copy ends, the key is gone", unregister),
 ]
 
 
-def main():
+def run_steps():
+    results = []
     clipboard = x_clipboard(QUERY)
-    passed = failed = 0
     try:
         for name, step in STEPS:
-            if failed:
-                failed += 1
+            if any(r[2] for r in results):
+                results.append((name, 0, "not run after a failed step"))
                 print(f"FAIL {name}: not run after a failed step", flush=True)
                 continue
             t0 = time.time()
             try:
                 step()
-                passed += 1
+                results.append((name, time.time() - t0, None))
                 print(f"PASS {name} ({time.time() - t0:.0f}s)", flush=True)
             except Exception as e:
-                failed += 1
+                results.append((name, time.time() - t0, str(e) or type(e).__name__))
                 print(f"FAIL {name} ({time.time() - t0:.0f}s): {e}", flush=True)
                 traceback.print_exc(limit=3)
                 screenshot("FAILED-x86-smoke")
@@ -103,7 +107,19 @@ def main():
         clipboard.kill()
         for p in copies:
             p.kill()
-    print(f"x86 smoke: {passed} passed, {failed} failed", flush=True)
+    return results
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--junit", type=Path, help="also write the results as a JUnit report")
+    args = ap.parse_args()
+    with wine_run(None, arch="win32", programs=PROGRAMS):
+        results = run_steps()
+    failed = sum(1 for r in results if r[2])
+    print(f"x86 smoke: {len(results) - failed} passed, {failed} failed", flush=True)
+    if args.junit:
+        write_junit(args.junit, "x86 smoke", results)
     return 0 if failed == 0 else 1
 
 
