@@ -19,8 +19,8 @@ import yaml
 
 from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY,
                      WINE, Failure, caught_addresses, center, check, click_at, clipboard_text,
-                     double_click_icon, key, own_copies, qftool, reg_delete_tree, reg_dump,
-                     reg_list, reg_set, reg_values, screenshot, search_state, sjis, tray_window,
+                     double_click_icon, key, own_copies, qftool, reg, reg_delete_tree, reg_set,
+                     screenshot, search_state, sjis, tray_window,
                      wait_until, window, windows)
 from test_about import MAKER_PAGE
 
@@ -67,7 +67,7 @@ def snapshot():
         for n in dirs + names:
             path = Path(root, n)
             files.add(("file", str(path.relative_to(USERS)), path.is_dir() or path.stat().st_size))
-    return reg_dump(""), files
+    return reg("").entries(), files
 
 
 def differences(before, after):
@@ -80,7 +80,7 @@ def differences(before, after):
 def check_as_before(before, what="left behind or changed"):
     """HKCU and the profile are as they were: HKCU at once, the profile within
     moments (the uninstaller's own file goes once it has ended)."""
-    changed = differences(before[:1], (reg_dump(""),))
+    changed = differences(before[:1], (reg("").entries(),))
     if changed:
         raise Failure(f"{what}:\n" + "\n".join(changed))
     try:
@@ -110,7 +110,7 @@ def installed_facts(autostart=True):
         "InstallLocation": reg_sz(folder), "UninstallString": reg_sz(f'"{folder}\\uninstall.exe"'),
         "QuietUninstallString": reg_sz(f'"{folder}\\uninstall.exe" /S _?={folder}'),
         "NoModify": (4, b"\1\0\0\0"), "NoRepair": (4, b"\1\0\0\0")}
-    values = reg_values(UNINST_KEY) or {}
+    values = reg(UNINST_KEY) or {}
     check({k: values.get(k) for k in expected} == expected, f"the uninstall entry: {values}")
     size = int.from_bytes(values.get("EstimatedSize", (4, b""))[1], "little")
     files = sum(p.stat().st_size for p in INSTDIR.glob("*")) // 1024
@@ -120,8 +120,8 @@ def installed_facts(autostart=True):
 def uninstalled_facts():
     check(not INSTDIR.exists(), f"{INSTDIR} is still there")
     check(not any(lnk.exists() for lnk in SHORTCUTS), "a shortcut is still there")
-    check(reg_list(UNINST_KEY) is None, "the uninstall entry is still there")
-    check(reg_list(SETTINGS_KEY) is None, "the settings are still there")
+    check(reg(UNINST_KEY) is None, "the uninstall entry is still there")
+    check(reg(SETTINGS_KEY) is None, "the settings are still there")
 
 
 def installed_copy():
@@ -147,7 +147,7 @@ def ended(pid):
 
 def registered(name):
     """A command line of the uninstall entry as program and arguments."""
-    command = reg_values(UNINST_KEY)[name][1].rstrip(b"\0").decode()
+    command = reg(UNINST_KEY)[name][1].rstrip(b"\0").decode()
     program, _, args = command[1:].partition('"')
     return [program, *args.split()]
 
@@ -169,7 +169,7 @@ def remove_leftovers():
     for lnk in SHORTCUTS:
         lnk.unlink(missing_ok=True)
     reg_delete_tree(UNINST_KEY)
-    if reg_list(UNINST_LIST) == ([], []):
+    if (entries := reg(UNINST_LIST)) is not None and not entries and not entries.subkeys:
         reg_delete_tree(UNINST_LIST)
     reg_delete_tree(MAKER_KEY)
 
@@ -183,7 +183,7 @@ def release_files_agree():
     version, inst, locale = (yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml")
                                             .read_text(encoding="utf-8"))
                              for kind in ("", ".installer", ".locale.ja-JP"))
-    entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
+    entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg(UNINST_KEY).items()
              if v[0] == 1}
     facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
              {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
@@ -225,7 +225,7 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
     release_files_agree()
     pid = start_from(SHORTCUTS[1])
     search_once()
-    settings = (reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text"))
+    settings = (reg(SETTINGS_KEY), reg(SETTINGS_KEY + r"\text"))
     check(settings[0].get("mode") == (4, (1).to_bytes(4, "little")), f"mode: {settings[0]}")
     screenshot("install-1-installed-copy-searched", "640x200+0+0")
 
@@ -237,18 +237,18 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
     check(wine(SETUP, "/S") == 0, "the installer failed over a running copy")
     wait_until(lambda: ended(pid), 2, what="the old copy's process to end")
     installed_facts()
-    check((reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text")) == settings,
+    check((reg(SETTINGS_KEY), reg(SETTINGS_KEY + r"\text")) == settings,
           "the settings changed")
     pid = installed_copy()
 
     # Uninstalling while a copy runs: it is closed, and everything goes
     # before the quiet uninstall returns.
     check(quiet_uninstall() == 0, "the uninstaller failed")
-    check(reg_list(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
+    check(reg(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
     wait_until(lambda: ended(pid) and not INSTDIR.exists(), 5,
                what="the copy to end and the uninstaller's copy to remove the folder")
     uninstalled_facts()
-    check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
+    check(reg(MAKER_KEY) is None, "the maker's key is left empty")
     check_as_before(before)
 
 

@@ -61,52 +61,14 @@ std::string UnhexText(const char* s)
     return std::string(v.begin(), v.end());
 }
 
-int RegGet(const char* sub, const char* name)
+UINT Number(const char* psz)
 {
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS) {
-        std::puts("nokey");
-        return 0;
-    }
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(h, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        RegCloseKey(h);
-        std::puts("missing");
-        return 0;
-    }
-    std::vector<unsigned char> data(size + 1);
-    RegQueryValueExA(h, name, nullptr, &type, data.data(), &size);
-    RegCloseKey(h);
-    std::printf("%lu %s\n", static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
-    return 0;
+    return static_cast<UINT>(std::strtoul(psz, nullptr, 0));
 }
 
-int RegList(const char* sub)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS) {
-        std::puts("nokey");
-        return 0;
-    }
-    char name[16384];
-    for (DWORD i = 0;; ++i) {
-        DWORD n = sizeof(name);
-        if (RegEnumValueA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::printf("value %s\n", Hex(name, n).c_str());
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD n = sizeof(name);
-        if (RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::printf("key %s\n", Hex(name, n).c_str());
-    }
-    RegCloseKey(h);
-    return 0;
-}
-
-// Every value of an open key, one line each: prefix, name-hex, type, data-hex.
-void PrintValues(HKEY h, const std::string& prefix)
+// The values of an open key, one line each: prefix, name-hex, type, data-hex;
+// with a name, that value alone.
+void PrintValues(HKEY h, const std::string& prefix, const char* only)
 {
     std::vector<unsigned char> data(1 << 16);
     for (DWORD i = 0;;) {
@@ -119,42 +81,50 @@ void PrintValues(HKEY h, const std::string& prefix)
         }
         if (r != ERROR_SUCCESS)
             break;
-        std::printf("%s%s %lu %s\n", prefix.c_str(), Hex(name, n).c_str(),
-                    static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
+        if (!only || lstrcmpiA(only, name) == 0)
+            std::printf("%s%s %lu %s\n", prefix.c_str(), Hex(name, n).c_str(),
+                        static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
         ++i;
     }
 }
 
 // The tree below a key: "key PATH" for every key, then "value PATH NAME TYPE
 // DATA" for each of its values, in hex, the path starting with the given one
-// (an empty one dumps all of HKEY_CURRENT_USER).
-void RegDump(HKEY parent, const std::string& sub, const std::string& path)
+// (an empty one dumps all of HKEY_CURRENT_USER); nothing for a missing key.
+// With a value's name, the key's line and that value's alone.
+void RegDump(HKEY parent, const std::string& sub, const std::string& path, const char* only)
 {
     HKEY h;
     if (RegOpenKeyExA(parent, sub.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
         return;
     const std::string hex = Hex(path.data(), path.size());
     std::printf("key %s\n", hex.c_str());
-    PrintValues(h, "value " + hex + " ");
+    PrintValues(h, "value " + hex + " ", only);
     char name[256]; // a key name has at most 255 characters
-    for (DWORD i = 0;; ++i) {
+    for (DWORD i = 0; !only; ++i) {
         DWORD n = sizeof(name);
         if (RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        RegDump(h, name, path.empty() ? name : path + "\\" + name);
+        RegDump(h, name, path.empty() ? name : path + "\\" + name, nullptr);
     }
     RegCloseKey(h);
 }
 
-int RegSet(const char* sub, const char* name, DWORD type, const std::vector<unsigned char>& data)
+// sub name type data-hex [times]: the value, its data repeated that many
+// times (a big value does not fit a command line), its key created.
+int RegSet(char** a, int nArgs)
 {
+    const std::vector<unsigned char> once = Unhex(a[3]);
+    std::vector<unsigned char> data;
+    for (long i = nArgs > 4 ? std::strtol(a[4], nullptr, 10) : 1; i > 0; --i)
+        data.insert(data.end(), once.begin(), once.end());
     HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, a[0], 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
                         nullptr) != ERROR_SUCCESS)
-        return Fail(kExitRegistry, std::string("cannot create the key ") + sub);
-    LONG r = RegSetValueExA(h, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+        return Fail(kExitRegistry, std::string("cannot create the key ") + a[0]);
+    LONG r = RegSetValueExA(h, a[1], 0, Number(a[2]), data.data(), static_cast<DWORD>(data.size()));
     RegCloseKey(h);
-    return r == ERROR_SUCCESS ? 0 : Fail(kExitRegistry, std::string("cannot set ") + name);
+    return r == ERROR_SUCCESS ? 0 : Fail(kExitRegistry, std::string("cannot set ") + a[1]);
 }
 
 int ClipSet(UINT format, const void* data, size_t size)
@@ -547,11 +517,6 @@ struct Command {
     int (*run)(char** args, int nArgs);
 };
 
-UINT Number(const char* psz)
-{
-    return static_cast<UINT>(std::strtoul(psz, nullptr, 0));
-}
-
 // title-hex message wparam lparam: the window found by its title, or a failure.
 template <typename Send> int ToWindow(char** a, Send send)
 {
@@ -638,38 +603,15 @@ int Spawn(char** a, int nArgs)
     return 0;
 }
 
-std::vector<unsigned char> DwordBytes(DWORD v)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(&v);
-    return std::vector<unsigned char>(p, p + sizeof(v));
-}
-
 // clang-format off
 const Command kCommands[] = {
     {"acp", 0, 0, [](char**, int) { std::printf("%u\n", GetACP()); return 0; }},
-    {"reg-get", 2, 2, [](char** a, int) { return RegGet(a[0], a[1]); }},
-    // sub: every value of a key, as name-hex type data-hex
-    {"reg-values", 1, 1, [](char** a, int) {
-        HKEY h;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, a[0], 0, KEY_READ, &h) != ERROR_SUCCESS) {
-            std::puts("nokey");
-            return 0;
-        }
-        PrintValues(h, "");
-        RegCloseKey(h);
+    // sub [name]: the tree below a key, or one value of it
+    {"reg-dump", 1, 2, [](char** a, int n) {
+        RegDump(HKEY_CURRENT_USER, a[0], a[0], n == 2 ? a[1] : nullptr);
         return 0;
     }},
-    {"reg-dump", 1, 1, [](char** a, int) { RegDump(HKEY_CURRENT_USER, a[0], a[0]); return 0; }},
-    {"reg-list", 1, 1, [](char** a, int) { return RegList(a[0]); }},
-    {"reg-set", 4, 4, [](char** a, int) { return RegSet(a[0], a[1], Number(a[2]), Unhex(a[3])); }},
-    {"reg-set-dword", 3, 3, [](char** a, int) {
-        return RegSet(a[0], a[1], REG_DWORD,
-                      DwordBytes(static_cast<DWORD>(std::strtoll(a[2], nullptr, 10))));
-    }},
-    // sub name type size: a value of size bytes '7'
-    {"reg-set-big", 4, 4, [](char** a, int) {
-        return RegSet(a[0], a[1], Number(a[2]), std::vector<unsigned char>(Number(a[3]), '7'));
-    }},
+    {"reg-set", 4, 5, RegSet},
     {"reg-del-tree", 1, 1, [](char** a, int) {
         RegDeleteTreeA(HKEY_CURRENT_USER, a[0]);
         RegDeleteKeyA(HKEY_CURRENT_USER, a[0]);
