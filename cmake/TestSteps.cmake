@@ -38,14 +38,33 @@ function(qf_lint name label)
   qf_step(${name} ${label} lint build/${name}.log ${name} COMMAND ${ARGN})
 endfunction()
 
-# End-to-end tests (tests/e2e/run.py) in a Wine of their own, all or those
-# whose names hold one of the FILTERs: qf_e2e(NAME LABEL LANG TITLE LOG [FILTER...])
-function(qf_e2e name label lang title log)
-  qf_step(${name} ${label} junit ${log} "${title}" TIMEOUT 3600 COMMAND
-    python3 tests/e2e/run.py --junit ${QF_RESULTS}/${name}.xml ${ARGN})
-  qf_locale_env(${name} ${lang})
-  set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT QF_BUILD=${CMAKE_BINARY_DIR}
-    QF_WINE_RUN=${CMAKE_BINARY_DIR}/wine/${name})
+# End-to-end tests (tests/e2e/run.py) as one step, each test file a test with
+# a Wine of its own, so the files run side by side; or with FILTERs one test
+# of the tests whose names hold one of them:
+#   qf_e2e(STEP LABEL LANG TITLE LOG [FILTER...])
+function(qf_e2e step label lang title log)
+  if(ARGN)
+    set(parts ${step})
+  else()
+    file(GLOB files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/test_*.py)
+    set(parts)
+    foreach(file ${files})
+      get_filename_component(stem ${file} NAME_WE)
+      string(REGEX REPLACE "^test_" "${step}_" part ${stem})
+      list(APPEND parts ${part})
+      set(filters_${part} ${stem}.)
+    endforeach()
+  endif()
+  foreach(part ${parts})
+    set(filters ${ARGN} ${filters_${part}})
+    add_test(NAME ${part} COMMAND python3 tests/e2e/run.py --junit ${QF_RESULTS}/${part}.xml
+      ${filters} WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(${part} PROPERTIES TIMEOUT 3600)
+    qf_locale_env(${part} ${lang})
+    set_property(TEST ${part} APPEND PROPERTY ENVIRONMENT QF_BUILD=${CMAKE_BINARY_DIR}
+      QF_WINE_RUN=${CMAKE_BINARY_DIR}/wine/${part})
+    qf_row(${part} ${label} ${step} junit ${log} "${title}")
+  endforeach()
 endfunction()
 
 # The unit programs (QF_UNIT_PROGRAMS) once, each as TEST = program + SUFFIX,
