@@ -64,10 +64,18 @@ def wine_run(folder, programs=(CATCHER,), **options):
     saved = PREFIX, RUN
     with wine_env.WineRun(folder, programs=programs, **options) as run:
         PREFIX, RUN = run.prefix, run
+        # The 64-bit tools set the clipboard, and the bridge must outlive them
+        # (see qftool's clip-bridge).
+        bridge = run.machine.arch == "win64" and subprocess.Popen(
+            [*run.wine, str(QFTOOL), "clip-bridge"], stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             yield run
         finally:
             PREFIX, RUN = saved
+            if bridge:
+                bridge.kill()
+                bridge.wait(10)
 
 
 def wine_command():

@@ -149,6 +149,22 @@ int ClipSet(UINT format, const void* data, size_t size)
     return 0;
 }
 
+// Without a virtual desktop Wine runs its bridge between the clipboard and the
+// X selection in the first process that opens the clipboard, and ends it with
+// that process; a bridge started later takes the X selection in, which empties
+// the clipboard when no X program holds one. Running for a whole test run,
+// this holds the bridge, so what a tool that has ended put on the clipboard
+// stays there for the program to paste.
+int ClipBridge()
+{
+    if (OpenClipboard(nullptr))
+        CloseClipboard();
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 HWND FindTitled(const char* hexTitle)
 {
     return FindWindowA(nullptr, UnhexText(hexTitle).c_str());
@@ -283,18 +299,43 @@ int TaskbarCreated()
 }
 
 // A window titled as the program's main window that ignores close requests
-// and counts them into a file.
+// and counts them into a file: "requests tick gone", tick the time of the
+// latest request, gone the time the program's settings key went (0 while it
+// is there or has not come yet). Watched from here, every 10 ms, as no
+// process started to look could.
 const char* g_countFile = nullptr;
 int g_requests = 0;
+DWORD g_requestTick = 0, g_goneTick = 0;
+bool g_settingsSeen = false;
+
+void WriteRequests()
+{
+    if (FILE* f = std::fopen(g_countFile, "w")) {
+        std::fprintf(f, "%d %lu %lu\n", g_requests, static_cast<unsigned long>(g_requestTick),
+                     static_cast<unsigned long>(g_goneTick));
+        std::fclose(f);
+    }
+}
+
+void WatchSettings()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VORNELIX\\Quillfind", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(key);
+        g_settingsSeen = true;
+    } else if (g_settingsSeen && !g_goneTick) {
+        g_goneTick = GetTickCount();
+        WriteRequests();
+    }
+}
 
 LRESULT CALLBACK StandInProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
     if (m == WM_COMMAND && LOWORD(w) == 1) {
         ++g_requests;
-        if (FILE* f = std::fopen(g_countFile, "w")) {
-            std::fprintf(f, "%d %lu\n", g_requests, static_cast<unsigned long>(GetTickCount()));
-            std::fclose(f);
-        }
+        g_requestTick = GetTickCount();
+        WriteRequests();
         return 0;
     }
     return DefWindowProcA(h, m, w, l);
@@ -310,16 +351,19 @@ int StandIn(const char* countFile, int seconds)
     RegisterClassA(&wc);
     HWND h = CreateWindowA("QfStandIn", "__@Qf@__", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                            wc.hInstance, nullptr);
-    if (FILE* f = std::fopen(countFile, "w")) {
-        std::fprintf(f, "0 %lu\n", static_cast<unsigned long>(GetTickCount()));
-        std::fclose(f);
-    }
-    SetTimer(h, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+    g_requestTick = GetTickCount();
+    WriteRequests();
+    const UINT_PTR kEnd = 1, kWatch = 2;
+    SetTimer(h, kEnd, static_cast<UINT>(seconds) * 1000, nullptr);
+    SetTimer(h, kWatch, 10, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
-        if (msg.message == WM_TIMER)
+        if (msg.message == WM_TIMER && msg.wParam == kEnd)
             break;
-        DispatchMessageA(&msg);
+        if (msg.message == WM_TIMER)
+            WatchSettings();
+        else
+            DispatchMessageA(&msg);
     }
     DestroyWindow(h);
     return 0;
@@ -629,6 +673,7 @@ const Command kCommands[] = {
         return ClipSet(CF_TEXT, s.data(), s.size());
     }},
     {"clip-image", 0, 0, [](char**, int) { return ClipSet(CF_BITMAP, nullptr, 0); }},
+    {"clip-bridge", 0, 0, [](char**, int) { return ClipBridge(); }},
     {"win", 1, 1, [](char** a, int) { PrintWindow(FindTitled(a[0])); return 0; }},
     // title-hex: every top-level window with that title
     {"win-all", 1, 1, [](char** a, int) {
