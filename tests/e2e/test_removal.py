@@ -128,10 +128,10 @@ def test_removal_without_running_copy_ends_at_once():
 
 
 def read_requests(path):
-    """(requests so far, tick of the last one) that the stand-in wrote."""
+    """(requests so far, tick of the last one, tick the settings key went or
+    0) that the stand-in wrote."""
     try:
-        count, tick = path.read_text().split()
-        return int(count), int(tick)
+        return tuple(int(n) for n in path.read_text().split())
     except (OSError, ValueError):
         return None
 
@@ -150,12 +150,12 @@ def test_removal_asks_an_ignoring_copy_twice():
 
         t0 = time.time()
         remover = Program("/UNREGIST")
-        seen = {}  # request number -> (time seen, tick, settings key present then)
+        seen = {}  # request number -> (time seen, tick)
         during = []
         while remover.running():
             got = read_requests(count_file)
             if got and got[0] and got[0] not in seen:
-                seen[got[0]] = (time.time(), got[1], reg(SETTINGS_KEY) is not None)
+                seen[got[0]] = (time.time(), got[1])
                 during.append((tray_window(), len(windows(MAIN_TITLE))))
             check(time.time() - t0 < 10, "the removal did not end")
             time.sleep(0.02)
@@ -163,11 +163,15 @@ def test_removal_asks_an_ignoring_copy_twice():
         elapsed = end - t0
 
         check(sorted(seen) == [1, 2], f"requests seen: {sorted(seen)}")
-        check(read_requests(count_file)[0] == 2, "more than two requests")
-        check(seen[1][2] and seen[2][2], "the settings went before both pauses were over")
+        requests, _, gone = wait_until(lambda: (r := read_requests(count_file)) and r[2] and r, 5,
+                                       what="the stand-in to see the settings go")
+        check(requests == 2, "more than two requests")
+        # Both on the stand-in's clock: the harness sees each event late.
+        check(gone - seen[2][1] >= 800,
+              f"the settings went before both pauses were over: {gone - seen[2][1]} ms after "
+              "the 2nd request")
         pause = seen[2][1] - seen[1][1]
         check(800 <= pause <= 1800, f"{pause} ms between the two requests")
-        check(end - seen[2][0] >= 0.8, f"removal {end - seen[2][0]:.2f} s after the 2nd request")
         check(2.0 <= elapsed < 4.0, f"removal took {elapsed:.2f} s")
         check(all(d == (None, 1) for d in during), f"a window or icon of its own: {during}")
         check(stand_in.poll() is None, "the stand-in should still run")
