@@ -73,58 +73,56 @@ def report(build, test):
     return cases
 
 
-def tail(lines, n=20):
-    return [f"  | {line}" for line in lines[-n:]]
+def tail(test):
+    """The end of a test's output, for a test that went wrong."""
+    return [f"  {test.name} ({test.status}), the end of its output:",
+            *(f"  | {line}" for line in test.output[-20:])]
+
+
+def check_lines(test):
+    """A check's or a lint's lines and its (passed, failed)."""
+    last = next((line for line in reversed(test.output) if line.strip()), "")
+    if test.passed:
+        return [last + (f" (log: {test.log})" if test.kind == "check" else "")], test.kind == "check", 0
+    if test.kind == "lint" and last:
+        return [last], 0, 1
+    return [test.title, *tail(test)], 0, 1
 
 
 def step_lines(build, tests):
-    """The lines a step prints, and its (passed, failed)."""
-    first = next(t for t in tests if t.kind != "wine")
-    kind, title, log = first.kind, first.title, first.log
-    log_lines = (ROOT / log).read_text(errors="replace").splitlines() if (ROOT / log).exists() \
-        else []
-    passed = failed = broken = 0
-    lines, below = [], []
+    """The lines a step prints, and its (passed, failed): a line of counts for
+    the steps of cases, the failing cases and broken tests below it."""
+    counted = [t for t in tests if t.kind != "wine"]
+    lines, passed, failed = [], 0, 0
     for t in tests:
-        if t.kind == "wine":
-            if not t.passed:
-                failed += 1
-                below += [f"  {t.name} ({t.status}), the end of its output:", *tail(t.output)]
-            continue
-        if kind in ("check", "lint"):
-            last = next((line for line in reversed(t.output) if line.strip()), "")
-            if t.passed:
-                passed += kind == "check"
-                lines.append(last + (f" (log: {log})" if kind == "check" else ""))
-            elif kind == "lint" and last:
-                failed += 1
-                lines.append(last)
-            else:
-                failed += 1
-                lines += [title, f"  the end of {log}:", *tail(log_lines)]
-            continue
+        if t.kind == "wine" and not t.passed:
+            lines += tail(t)
+            failed += 1
+    if counted[0].kind in ("check", "lint"):
+        top, passed, f = check_lines(counted[0])
+        return top + lines, passed, failed + f
+    kind, title, log = counted[0].kind, counted[0].title, counted[0].log
+    cases_failed = broken = 0
+    below = []
+    for t in counted:
         cases = report(build, t) or []
         failing = [c for c in cases if c[2] is not None]
         passed += len(cases) - len(failing)
-        failed += len(failing)
+        cases_failed += len(failing)
         if kind == "gtest":
             below += [f"  {name}" for name in sorted({c[0] for c in failing})]
         else:
-            below += [f"  FAIL {name} ({seconds:.1f}s): {message}" for name, seconds, message
-                      in failing]
+            below += [f"  FAIL {name} ({seconds:.1f}s): {message}"
+                      for name, seconds, message in failing]
         if not t.passed and not failing:
             broken += 1
-            if kind == "gtest":
-                below += [f"  {t.name} ({t.status}), the end of its output:", *tail(t.output)]
-            else:
-                below += [f"  the end of {log}:", *tail(log_lines)]
-    failed += broken
+            lines += tail(t)
     if kind == "gtest":
-        lines.insert(0, f"{title} (log: {log}): {passed} passed, {failed - broken} failed" +
-                     (f", {broken} programs broken" if broken else ""))
-    elif kind == "junit":
-        lines.insert(0, f"{title}: {passed} passed, {failed} failed (log: {log})")
-    return lines + below, passed, failed
+        top = f"{title} (log: {log}): {passed} passed, {cases_failed} failed" + \
+            (f", {broken} programs broken" if broken else "")
+    else:
+        top = f"{title}: {passed} passed, {cases_failed} failed (log: {log})"
+    return [top, *below, *lines], passed, failed + cases_failed + broken
 
 
 def follow(build, label):
@@ -140,7 +138,7 @@ def follow(build, label):
         if t.log not in logs:
             (ROOT / t.log).parent.mkdir(parents=True, exist_ok=True)
             logs[t.log] = open(ROOT / t.log, "w")
-    raw = open(Path(build) / f"ctest-{label}.log", "w")
+    raw = open(Path(build) / f"ctest-{label}.log", "w", buffering=1)  # to follow it live
     number = {}
     shown = passed = failed = 0
 

@@ -47,7 +47,7 @@ mkdir -p "$QF_ARTIFACTS"
 # No locale is set here: this shell may have started before setup.sh made
 # one, and each test carries its own.
 for locale in $(python3 scripts/test-results.py locales "$tree"); do
-  ctest --test-dir "$tree" -L "^$locale\$" -V -j 2 2>&1 |
+  ctest --test-dir "$tree" -L "^$locale\$" -V -j 3 2>&1 |
     python3 scripts/test-results.py follow "$tree" "$locale"
 done
 

@@ -129,11 +129,7 @@ class WineRun:
     @property
     def wine(self):
         """The command that runs a Windows program in this run."""
-        return self.run_command("wine")
-
-    def run_command(self, program):
-        cmd, _ = self.machine.command(program, self.env)
-        return cmd
+        return self.machine.command("wine", self.env)[0]
 
     def call(self, *args, program="wine", timeout=120):
         cmd, env = self.machine.command(program, self.env)
@@ -141,6 +137,10 @@ class WineRun:
                               timeout=timeout, **QUIET)
 
     def start(self):
+        # Ended by a signal (ctest's time-out, x86-env.sh), the run still ends
+        # its Wine and its X server on the way out.
+        if signal.getsignal(signal.SIGTERM) == signal.SIG_DFL:
+            signal.signal(signal.SIGTERM, lambda *_: sys.exit(128 + signal.SIGTERM))
         template = make_template(self.machine)
         if self.folder:
             shutil.rmtree(self.folder, ignore_errors=True)
