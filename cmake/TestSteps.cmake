@@ -67,13 +67,17 @@ function(qf_e2e step label lang title log)
   endforeach()
 endfunction()
 
-# The unit programs (QF_UNIT_PROGRAMS) once, each as TEST = program + SUFFIX,
-# in one Wine prefix set up for them (a fixture), under a locale:
-#   qf_unit_run(STEP SUFFIX LABEL LANG TITLE LOG [HEAP_CHECK])
+# The unit programs (QF_UNIT_PROGRAMS, or those named) once, each as TEST =
+# program + SUFFIX, in one Wine prefix set up for them (a fixture), under a
+# locale:
+#   qf_unit_run(STEP SUFFIX LABEL LANG TITLE LOG [HEAP_CHECK] [PROGRAMS exe...])
 # HEAP_CHECK: the heaps check their blocks, and any message of Wine's heap
 # fails a program.
 function(qf_unit_run step suffix label lang title log)
-  cmake_parse_arguments(U "HEAP_CHECK" "" "" ${ARGN})
+  cmake_parse_arguments(U "HEAP_CHECK" "" "PROGRAMS" ${ARGN})
+  if(NOT U_PROGRAMS)
+    set(U_PROGRAMS ${QF_UNIT_PROGRAMS})
+  endif()
   set(dir ${CMAKE_BINARY_DIR}/wine/${step})
   set(up python3 ${PROJECT_SOURCE_DIR}/scripts/wine_env.py up ${dir})
   if(U_HEAP_CHECK)
@@ -89,7 +93,7 @@ function(qf_unit_run step suffix label lang title log)
     qf_row(wine_${step}_${updown} ${label} ${step} wine ${log} "${title}")
   endforeach()
   set_property(GLOBAL PROPERTY QF_UNIT_${step} ${label} ${lang} ${log} ${title})
-  foreach(exe ${QF_UNIT_PROGRAMS})
+  foreach(exe ${U_PROGRAMS})
     qf_unit_test(${exe}${suffix} ${step} COMMAND ${exe})
     if(U_HEAP_CHECK)
       set_tests_properties(${exe}${suffix} PROPERTIES TIMEOUT 600
