@@ -65,17 +65,20 @@ def wine_run(folder, programs=(CATCHER,), **options):
     with wine_env.WineRun(folder, programs=programs, **options) as run:
         PREFIX, RUN = run.prefix, run
         # The 64-bit tools set the clipboard, and the bridge must outlive them
-        # (see qftool's clip-bridge).
+        # (see qftool's clip-bridge); it says when it has started.
         bridge = run.machine.arch == "win64" and subprocess.Popen(
             [*run.wine, str(QFTOOL), "clip-bridge"], stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         try:
+            check(not bridge or bridge.stdout.readline().strip() == "ready",
+                  "the clipboard bridge did not start")
             yield run
         finally:
             PREFIX, RUN = saved
             if bridge:
                 bridge.kill()
                 bridge.wait(10)
+                bridge.stdout.close()
 
 
 def wine_command():

@@ -157,8 +157,11 @@ int ClipSet(UINT format, const void* data, size_t size)
 // stays there for the program to paste.
 int ClipBridge()
 {
+    // The open returns once the bridge has started and taken the X selection in.
     if (OpenClipboard(nullptr))
         CloseClipboard();
+    std::puts("ready");
+    std::fflush(stdout);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
         DispatchMessageA(&msg);
