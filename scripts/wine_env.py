@@ -2,8 +2,8 @@
 """The Wine of one test run: a copy of a template prefix, an X server of its
 own, a running wineserver, and at the end all of it ended again.
 
-    with WineRun(folder) as wine:
-        subprocess.run([*wine.wine, "program.exe"], env=wine.env)
+    with WineRun(folder) as run:
+        subprocess.run([*run.wine, "program.exe"])
 
 While a run is open, os.environ holds its display and Wine settings, so what
 the process starts (xdotool, Wine) works on it. The template prefix is made
