@@ -3,16 +3,14 @@
 # Debian's i386 Wine runs in an i386 chroot under user-mode emulation
 # (qemu-user through binfmt_misc). The chroot and the emulator are made once
 # per machine and recipe version under ~/.cache/quillfind/.
-#   x86-env.sh run COMMAND...  builds the i686 catcher, prepares the chroot,
-#                              registers the emulator, mounts /proc into the
-#                              chroot and runs COMMAND here with QF_X86_ROOT
-#                              naming the chroot, then unmounts, also when
-#                              something failed. A run's Wine there (template
-#                              prefix, copy, display, server) is
-#                              scripts/wine_env.py's, arch "win32".
+#   x86-env.sh run COMMAND...  prepares the chroot, registers the emulator,
+#                              mounts /proc into the chroot and runs COMMAND
+#                              here with QF_X86_ROOT naming the chroot, then
+#                              unmounts, also when something failed. A run's
+#                              Wine there (template prefix, copy, display,
+#                              server) is scripts/wine_env.py's, arch "win32".
 # A set-up problem ends the run with a line "x86 smoke: ..." that names it.
 set -uo pipefail
-repo=$(cd "$(dirname "$0")/.." && pwd)
 
 # Raise whenever make_cache changes; the new cache is then made beside the old.
 QF_X86_RECIPE=1
@@ -146,8 +144,6 @@ run() {
   trap 'exit 130' INT TERM
 
   binfmt_usable || return 1
-  (cd "$repo" && cmake --build build/win32 --target catcher >/dev/null) ||
-    { echo "x86 smoke: the i686 catcher did not build"; return 1; }
   mkdir -p "$(dirname "$cache")"
   # One run makes the cache; another that starts meanwhile waits for it.
   exec 9>"$cache.lock"
