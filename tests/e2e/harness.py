@@ -53,7 +53,8 @@ ID_LINK, ID_MODE, ID_QUERY = 1000, 1005, 1006
 # The test tool's own exit codes (see tests/e2e/tools/qftool.cpp).
 TOOL_EXIT_CODES = {100: "wrong command or arguments", 101: "no such window or control",
                    102: "the registry refused", 103: "the catcher could not write its log",
-                   104: "a program could not be started", 105: "the file could not be opened"}
+                   104: "a program could not be started", 105: "the file could not be opened",
+                   106: "the clipboard stayed busy"}
 
 
 @contextlib.contextmanager

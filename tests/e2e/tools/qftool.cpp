@@ -6,10 +6,10 @@
 // Exit codes of the test tools: 0 done; 100 unknown command or wrong
 // arguments; 101 no window or control with the title or number given; 102 the
 // registry refused a write; 103 the catcher could not write its log; 104 a
-// program could not be started; 105 a file to hold could not be opened. A
-// reason goes to stderr. Wine ends a program it cannot start with 1, and a
-// crash with an exception code whose low byte is the exit status (5 for an
-// access violation), so the tool's own codes stay clear of small numbers.
+// program could not be started; 105 a file to hold could not be opened; 106
+// the clipboard stayed busy. A reason goes to stderr. Wine ends a program it cannot start with 1,
+// and a crash with an exception code whose low byte is the exit status (5 for an access violation),
+// so the tool's own codes stay clear of small numbers.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -26,6 +26,7 @@ const int kExitNoWindow = 101;
 const int kExitRegistry = 102;
 const int kExitStart = 104;
 const int kExitFile = 105;
+const int kExitClipboard = 106;
 
 int Fail(int nExitCode, const std::string& reason)
 {
@@ -129,8 +130,11 @@ int RegSet(char** a, int nArgs)
 
 int ClipSet(UINT format, const void* data, size_t size)
 {
-    for (int i = 0; i < 50 && !OpenClipboard(nullptr); ++i)
-        Sleep(20);
+    // Another process may hold the clipboard for a moment, but not for a second.
+    for (int tries = 50; !OpenClipboard(nullptr); Sleep(20)) {
+        if (--tries == 0)
+            return Fail(kExitClipboard, "the clipboard stayed busy");
+    }
     EmptyClipboard();
     if (format == CF_BITMAP) {
         HDC dc = GetDC(nullptr);
