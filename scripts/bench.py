@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Benchmark of the program against a minimal tray program, under Wine.
 
-Run it through scripts/bench.sh, which builds what it needs and gives it a
-display and a Wine prefix of its own:
+Run it through scripts/bench.sh, which builds what it needs; it runs on a
+display and a Wine prefix of its own (build/wine-bench):
 
     bash scripts/bench.sh [--short] [--rounds N] [--searches N]
 
@@ -44,8 +44,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
 from xscreen import XScreen  # noqa: E402
-from harness import (BUILD, ID_SEARCH, IDOK, MAIN_TITLE, SEARCH_TITLE, SETTINGS_KEY,  # noqa: E402
-                     WINE, WM_COMMAND, catcher_log, center, clipboard_text, ctrl_rect, hexs,
+from harness import (BUILD, ID_SEARCH, IDOK, MAIN_TITLE, ROOT, SEARCH_TITLE,  # noqa: E402
+                     SETTINGS_KEY, WM_COMMAND, catcher_log, center, clipboard_text, ctrl_rect, hexs,
                      icon_point, post, qftool, reg_delete_tree, reset_catcher, wait_until, window,
                      xdo)
 
@@ -70,8 +70,9 @@ class Subject:
         if tray and screen.mapped(tray):
             raise harness.Failure(f"{self.name}: another icon is in the tray")
         t0 = time.monotonic()
-        self.proc = subprocess.Popen([WINE, *self.command], stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.proc = subprocess.Popen([*harness.wine_command(), *self.command],
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
         # The shell may keep its hidden tray window or make it anew.
         while not (tray and screen.mapped(tray)):
             if time.monotonic() - t0 > 20:
@@ -203,7 +204,7 @@ def program_sizes():
     """The release program (i686) and the tested one (x86_64), in KiB."""
     out = []
     for arch in ("win32", "win64"):
-        exe = Path(__file__).resolve().parents[1] / "build" / arch / "Quillfind.exe"
+        exe = ROOT / "build" / arch / "Quillfind.exe"
         out.append(f"{arch} {exe.stat().st_size / 1024:.0f} KiB" if exe.exists()
                    else f"{arch} not built")
     return ", ".join(out)
@@ -221,9 +222,12 @@ def main():
 
     sizes = program_sizes()
     print(f"Program size: {sizes}")
-    harness.kill_all_copies()
+    with harness.wine_run(ROOT / "build" / "wine-bench"):
+        return bench(args, rounds, searches, leak_searches, sizes)
+
+
+def bench(args, rounds, searches, leak_searches, sizes):
     reg_delete_tree(SETTINGS_KEY)
-    harness.register_catcher()
     reset_catcher()
     clipboard_text(QUERY)
 

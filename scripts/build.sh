@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds both targets: build/win32 (i686) and build/win64 (x86_64, with the
-# unit tests and test tools). QF_BUILD_DIR builds elsewhere than build/;
-# QF_BUILD_TESTS=OFF builds the programs alone.
+# Builds both targets: build/win32 (i686, and the catcher of its smoke test)
+# and build/win64 (x86_64, with the unit tests and test tools). QF_BUILD_DIR
+# builds elsewhere than build/; QF_BUILD_TESTS=OFF builds the programs alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -22,5 +22,6 @@ cmake --build "$out/win64" -j "$jobs"
 
 if [ "${QF_SKIP_WIN32:-0}" != 1 ]; then
   configure "$out/win32" cmake/mingw-i686.cmake -DQF_BUILD_TESTS=OFF
-  cmake --build "$out/win32" -j "$jobs"
+  # And the catcher, which the 32-bit smoke test registers as the http handler.
+  cmake --build "$out/win32" -j "$jobs" --target all catcher
 fi

@@ -43,8 +43,11 @@ def show_and_keep(item, title, name, message):
 
 
 def main():
-    h.register_catcher()
-    h.reset_catcher()
+    with h.wine_run(h.ROOT / "build" / "wine-demo"):
+        session()
+
+
+def session():
     h.clipboard_text("東京 天気")
     p = h.start()
     print("The icon is in the notification area.")

@@ -10,21 +10,13 @@ root=$(pwd)
 bash scripts/setup.sh
 QF_SKIP_WIN32=${QF_SKIP_WIN32:-0} bash scripts/build.sh
 
-source scripts/wine-env.sh
-
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  export WINEPREFIX=${QF_RUN_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quillfind/wine}
-  if [ ! -d "$WINEPREFIX" ]; then
-    qf_make_template
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    cp -a "$QF_TEMPLATE" "$WINEPREFIX"
-  fi
   echo "Quillfind is in the notification area: double-click its icon to search, right-click for its menu."
-  exec "$QF_WINE" "$root/build/win64/Quillfind.exe" "$@"
+  exec python3 scripts/wine_env.py user \
+    "${QF_RUN_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quillfind/wine}" \
+    "$root/build/win64/Quillfind.exe" "$@"
 fi
 
 export QF_BUILD=$root/build/win64 QF_ARTIFACTS=$root/build/demo
 rm -rf "$QF_ARTIFACTS"
-trap 'qf_env_down' EXIT
-qf_env_up "$root/build/wine-demo"
-python3 scripts/demo.py
+exec python3 scripts/demo.py

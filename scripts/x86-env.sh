@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
 # The 32-bit program's own Windows: this kernel runs no 32-bit x86 code, so
 # Debian's i386 Wine runs in an i386 chroot under user-mode emulation
-# (qemu-user through binfmt_misc). The chroot and a win32 template prefix are
-# made once per machine and recipe version under ~/.cache/quillfind/.
-#   x86-env.sh run COMMAND...  builds the i686 catcher, prepares the cache, copies
-#                              the template prefix, mounts, starts Xvfb and one
-#                              wineserver, runs COMMAND here, then ends and
-#                              unmounts everything, also when something failed
-#   x86-env.sh wine ARGS...    within a run: Wine in the chroot and the run's prefix
+# (qemu-user through binfmt_misc). The chroot and the emulator are made once
+# per machine and recipe version under ~/.cache/quillfind/.
+#   x86-env.sh run COMMAND...  prepares the chroot, registers the emulator,
+#                              mounts /proc into the chroot and runs COMMAND
+#                              here with QF_X86_ROOT naming the chroot, then
+#                              unmounts, also when something failed. A run's
+#                              Wine there (template prefix, copy, display,
+#                              server) is scripts/wine_env.py's, arch "win32".
 # A set-up problem ends the run with a line "x86 smoke: ..." that names it.
 set -uo pipefail
-repo=$(cd "$(dirname "$0")/.." && pwd)
-source "$repo/scripts/wine-env.sh"
 
 # Raise whenever make_cache changes; the new cache is then made beside the old.
 QF_X86_RECIPE=1
@@ -25,19 +24,11 @@ CHROOT_PACKAGES=(wine wine32 libx11-6 libxext6 libxrender1 libxrandr2 libxi6 lib
 
 say() { echo "x86-env: $* ($(date +%T))"; }
 
-# Sets chroot_env to the command that runs what follows it in the chroot $1,
-# with the Wine environment of the folder $2 there (prefix/ and tmp/ below it).
+# Runs a command in the chroot $1.
 in_chroot() {
-  chroot_env=(chroot "$1" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root LANG="$LANG"
-    LC_ALL="$LANG" DISPLAY="${DISPLAY:-}" WINEARCH=win32 WINEPREFIX="$2/prefix"
-    TMPDIR="$2/tmp" WINEDEBUG="$WINEDEBUG" WINEDLLOVERRIDES="$WINEDLLOVERRIDES")
-}
-
-# Runs a command in the chroot $1 with the Wine environment of the folder $2.
-x86() {
-  in_chroot "$1" "$2"
-  shift 2
-  "${chroot_env[@]}" "$@" </dev/null
+  local root=$1
+  shift
+  chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root "$@" </dev/null
 }
 
 # Binds folders or files into the chroot $1. Never a folder of the host that
@@ -107,26 +98,10 @@ fetch_qemu() {
   cp "$apt/deb/usr/bin/qemu-i386" "$building/qemu-i386" && rm -rf "$apt"
 }
 
-# The prefix's settings as one registry file (UTF-16, for the Japanese font
-# names), for one Windows process to import.
-prefix_settings() {
-  {
-    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-      '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
-      '[HKEY_CLASSES_ROOT\http\shell\open\command]' '@="\"C:\\qf\\catcher.exe\" \"%1\""' '' \
-      '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Fonts]' \
-      '"Marlett (TrueType)"="marlett.ttf"' '' \
-      '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]'
-    local f
-    for f in "${QF_FONT_SUBSTITUTES[@]}"; do printf '"%s"="%s"\r\n' "${f%%:*}" "${f#*:}"; done
-  } | iconv -f UTF-8 -t UTF-16
-}
-
-# The chroot with Wine, and the template prefix at /qf/template in it; made
-# aside in $building and moved into place whole.
+# The chroot with Wine; made aside in $building and moved into place whole.
 building=''
 make_cache() {
-  local root t0=$SECONDS dir=/qf/template
+  local root t0=$SECONDS
   building=$(mktemp -d "$cache.building.XXXXXX") || return 1
   root=$building/root
   fetch_qemu && register_binfmt "$building/qemu-i386" || return 1
@@ -142,103 +117,46 @@ make_cache() {
   t0=$SECONDS
   # The security suite's i386 index has been caught mid-sync on the mirror
   # ("File has unexpected size"); the install fails if what it needs is missing.
-  chroot "$root" apt-get update -q || say "apt-get update failed in part; going on"
-  chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+  in_chroot "$root" apt-get update -q || say "apt-get update failed in part; going on"
+  in_chroot "$root" DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
     --no-install-recommends "${CHROOT_PACKAGES[@]}" || return 1
-  chroot "$root" apt-get clean
-  chroot "$root" locale-gen || return 1
+  in_chroot "$root" apt-get clean
+  in_chroot "$root" locale-gen || return 1
   say "the packages in the chroot took $((SECONDS - t0)) s"
-  t0=$SECONDS
-  mkdir -p "$root$dir/tmp"
-  prefix_settings >"$root$dir/settings.reg"
-  # No display: nothing may wait for a dialog while the prefix is made.
-  DISPLAY='' x86 "$root" $dir timeout 2400 wine wineboot -i
-  say "wineboot -i took $((SECONDS - t0)) s"
-  cp "$root/usr/share/wine/fonts/marlett.ttf" "$root$dir/prefix/drive_c/windows/Fonts/"
-  DISPLAY='' x86 "$root" $dir timeout 600 wine regedit /S 'Z:\qf\template\settings.reg'
-  # What wineboot started goes on working for a while: let it finish.
-  x86 "$root" $dir timeout 1200 wineserver -w
-  x86 "$root" $dir wineserver -k
-  say "the win32 prefix took $((SECONDS - t0)) s"
-  grep -q 'catcher.exe' "$root$dir/prefix/system.reg" ||
-    { say "the prefix lacks its settings"; return 1; }
   unmount_all
-  rm -rf "$root$dir/tmp" "$root$dir/settings.reg"
   touch "$building/.ready"
   mv -T "$building" "$cache" 2>/dev/null || rm -rf "$building"
   building=''
 }
 
-# Process ids of the run's prefix, found by the environment Wine passes on.
-own_processes() {
-  grep -lsxF --null-data "WINEPREFIX=$1/prefix" /proc/[0-9]*/environ | cut -d/ -f3
-}
-
 # What finish must see after run has returned.
-rundir='' xvfb='' command='' root=$cache/root
+command='' root=$cache/root
 finish() {
-  [ -z "$command" ] || kill "$command" 2>/dev/null
-  if [ -n "$rundir" ]; then
-    in_chroot "$root" "$QF_X86_RUN"
-    timeout 120 "${chroot_env[@]}" wineserver -k </dev/null >/dev/null 2>&1
-    local pids; mapfile -t pids < <(own_processes "$QF_X86_RUN")
-    [ ${#pids[@]} -eq 0 ] || { say "ending what is left: ${pids[*]}"; kill -9 "${pids[@]}"; }
-  fi
-  [ -z "$xvfb" ] || { kill "$xvfb" && wait "$xvfb"; } 2>/dev/null
+  # The command ends its Wine itself, which needs the chroot's /proc.
+  [ -z "$command" ] || { kill "$command" && wait "$command"; } 2>/dev/null
   unmount_all
-  # The run's own folder holds no mount point; a cache left half made
-  # is removed only once nothing is mounted in it.
-  [ -z "$rundir" ] || rm -rf "$rundir"
+  # A cache left half made is removed only once nothing is mounted in it.
   [ -z "$building" ] || grep -qF " $building/" /proc/self/mounts || rm -rf "$building"
 }
 
 run() {
-  local n t0
   trap finish EXIT
   trap 'exit 130' INT TERM
 
   binfmt_usable || return 1
-  (cd "$repo" && cmake --build build/win32 --target catcher >/dev/null) ||
-    { echo "x86 smoke: the i686 catcher did not build"; return 1; }
   mkdir -p "$(dirname "$cache")"
   # One run makes the cache; another that starts meanwhile waits for it.
   exec 9>"$cache.lock"
   flock 9
   if [ ! -f "$cache/.ready" ]; then
-    say "making the i386 chroot and the win32 prefix (once per machine)"
-    make_cache || { echo "x86 smoke: the chroot or its prefix could not be made"; return 1; }
+    say "making the i386 chroot (once per machine)"
+    make_cache || { echo "x86 smoke: the chroot could not be made"; return 1; }
   fi
-  # A run holds the lock in its folder while it lives; a folder whose lock
-  # is free was left by a run that was killed.
-  for d in "$root"/qf/run.*; do
-    [ -d "$d" ] && flock -n "$d/.lock" true && rm -rf "$d"
-  done
-  rundir=$(mktemp -d "$root/qf/run.XXXXXX")
-  exec 8>"$rundir/.lock"
-  flock 8
   flock -u 9
   register_binfmt "$cache/qemu-i386" || return 1
-  x86 "$root" / /bin/true || { echo "x86 smoke: i386 programs do not run here"; return 1; }
-
-  export QF_X86_ROOT=$root QF_X86_RUN=${rundir#"$root"} WINEPREFIX=$rundir/prefix
-  if ! { mkdir "$rundir/tmp" && cp -a "$root/qf/template/prefix" "$rundir/prefix" &&
-    mkdir "$rundir/prefix/drive_c/qf" && cp "$repo/build/win32/Quillfind.exe" \
-    "$repo/build/win32/tools/catcher.exe" "$rundir/prefix/drive_c/qf/"; }; then
-    echo "x86 smoke: the run's prefix could not be made"
-    return 1
-  fi
-
-  n=$(qf_free_display 150)
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$rundir/xvfb.log" 2>&1 &
-  xvfb=$!
-  export DISPLAY=:$n
-  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-  mount_into "$root" /proc "/tmp/.X11-unix/X$n" ||
-    { echo "x86 smoke: cannot mount into the chroot"; return 1; }
-  t0=$SECONDS
-  x86 "$root" "$QF_X86_RUN" wineserver -p
-  x86 "$root" "$QF_X86_RUN" wine wineboot
-  say "the wineserver and the desktop started in $((SECONDS - t0)) s"
+  in_chroot "$root" /bin/true || { echo "x86 smoke: i386 programs do not run here"; return 1; }
+  mount_into "$root" /proc || { echo "x86 smoke: cannot mount into the chroot"; return 1; }
+  export QF_X86_ROOT=$root
   # Waited for in the background, so that a signal ends the run at once.
   "$@" &
   command=$!
@@ -247,9 +165,5 @@ run() {
 
 case ${1:-} in
   run) shift; run "$@" ;;
-  wine)
-    shift
-    in_chroot "$QF_X86_ROOT" "$QF_X86_RUN"
-    exec "${chroot_env[@]}" wine "$@" </dev/null ;;
-  *) echo "usage: $0 run COMMAND... | wine ARGS..." >&2; exit 2 ;;
+  *) echo "usage: $0 run COMMAND..." >&2; exit 2 ;;
 esac

@@ -1,32 +1,36 @@
 """Drives the real program under Wine and Xvfb as a user would.
 
-The test script prepares the Wine prefix and the display (scripts/wine-env.sh)
-and exports WINEPREFIX, DISPLAY and QF_BUILD; everything here works on them.
+Everything here works on the Wine of the current run, which a runner opens
+with wine_run() (scripts/wine_env.py): its prefix, its display, its server.
 """
 import contextlib
 import os
 import re
-import shutil
 import subprocess
+import sys
 import tempfile
 import time
+import xml.etree.ElementTree as ET
 from pathlib import Path
 
 from xscreen import XScreen
 
-# Wine's programs as scripts/wine-env.sh names them.
-WINE = os.environ.get("QF_WINE", "")
-WINESERVER = os.environ.get("QF_WINESERVER", "")
-BUILD = Path(os.environ.get("QF_BUILD", Path(__file__).resolve().parents[2] / "build" / "win64"))
+ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "scripts"))
+import wine_env  # noqa: E402
+
+WINE = wine_env.WINE
+BUILD = Path(os.environ.get("QF_BUILD", ROOT / "build" / "win64"))
 EXE = BUILD / "Quillfind.exe"
 QFTOOL = BUILD / "tools" / "qftool.exe"
 CATCHER = BUILD / "tools" / "catcher.exe"
-ARTIFACTS = Path(os.environ.get("QF_ARTIFACTS", Path(__file__).resolve().parents[2] / "build" / "artifacts"))
+ARTIFACTS = Path(os.environ.get("QF_ARTIFACTS", ROOT / "build" / "artifacts"))
+# The current run's prefix as this side sees it, and the run (wine_run).
 PREFIX = Path(os.environ.get("WINEPREFIX", ""))
+RUN = None
 SETTINGS_KEY = r"Software\VORNELIX\Quillfind"
 MAKER_KEY = r"Software\VORNELIX"
 
-TEMPLATE = os.environ.get("QF_TEMPLATE", "")
 MAIN_TITLE = "__@Qf@__"
 TRAY_TITLE = "Wine System Tray"  # the shell's window holding the icons
 SEARCH_TITLE = "　検索条件を入力し、検索ボタンを押して下さい。"
@@ -49,7 +53,49 @@ ID_LINK, ID_MODE, ID_QUERY = 1000, 1005, 1006
 # The test tool's own exit codes (see tests/e2e/tools/qftool.cpp).
 TOOL_EXIT_CODES = {100: "wrong command or arguments", 101: "no such window or control",
                    102: "the registry refused", 103: "the catcher could not write its log",
-                   104: "a program could not be started", 105: "the file could not be opened"}
+                   104: "a program could not be started", 105: "the file could not be opened",
+                   106: "the clipboard stayed busy"}
+
+
+@contextlib.contextmanager
+def wine_run(folder, programs=(CATCHER,), **options):
+    """Opens the Wine of a run (wine_env.WineRun; the catcher at C:\\qf, where
+    the prefix's recipe registers it) and points everything here at it."""
+    global PREFIX, RUN
+    saved = PREFIX, RUN
+    with wine_env.WineRun(folder, programs=programs, **options) as run:
+        PREFIX, RUN = run.prefix, run
+        # The 64-bit tools set the clipboard, and the bridge must outlive them
+        # (see qftool's clip-bridge); it says when it has started.
+        bridge = run.machine.arch == "win64" and subprocess.Popen(
+            [*run.wine, str(QFTOOL), "clip-bridge"], stdin=subprocess.DEVNULL,
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            check(not bridge or bridge.stdout.readline().strip() == "ready",
+                  "the clipboard bridge did not start")
+            yield run
+        finally:
+            PREFIX, RUN = saved
+            if bridge:
+                bridge.kill()
+                bridge.wait(10)
+                bridge.stdout.close()
+
+
+def wine_command():
+    return RUN.wine if RUN else [WINE]
+
+
+def write_junit(path, suite, results):
+    """A JUnit report of (name, seconds, failure message or None) results."""
+    root = ET.Element("testsuite", name=suite, tests=str(len(results)),
+                      failures=str(sum(1 for r in results if r[2] is not None)))
+    for name, seconds, failure in results:
+        case = ET.SubElement(root, "testcase", classname=suite, name=name, time=f"{seconds:.1f}")
+        if failure is not None:
+            ET.SubElement(case, "failure", message=failure)
+    Path(path).parent.mkdir(parents=True, exist_ok=True)
+    ET.ElementTree(root).write(path, encoding="utf-8", xml_declaration=True)
 
 
 class Failure(AssertionError):
@@ -96,8 +142,9 @@ def run_tool(program, *args, check_rc=True, timeout=30):
     # with Wine's exit code 1 and nothing else would say nothing of why.
     env = dict(os.environ, WINEDEBUG="err+all,fixme-all")
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        r = subprocess.run([WINE, str(program), *map(str, args)], stdin=subprocess.DEVNULL,
-                           stdout=out, stderr=err, timeout=timeout, env=env)
+        r = subprocess.run([*wine_command(), str(program), *map(str, args)],
+                           stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=timeout,
+                           env=env)
         out.seek(0)
         err.seek(0)
         text = out.read().decode("latin-1")
@@ -113,41 +160,106 @@ def qftool(*args, check_rc=True, timeout=30):
     return run_tool(QFTOOL, *args, check_rc=check_rc, timeout=timeout)
 
 
-def reg_get(sub, name):
-    """(type, bytes) of a value under HKCU, or None."""
-    out = qftool("reg-get", sub, name).strip()
-    if out in ("nokey", "missing"):
+class Key(dict):
+    """A registry key as read: its values by name as (type, bytes), its
+    subkeys by name in subkeys, its full path in path."""
+
+    def __init__(self, path):
+        super().__init__()
+        self.path, self.subkeys = path, {}
+
+    def entries(self):
+        """The whole tree as a set of ("key", path) and ("value", path, name,
+        type, data-hex) entries, for comparing two states."""
+        out = {("key", self.path)}
+        out |= {("value", self.path, n, str(t), d.hex().upper()) for n, (t, d) in self.items()}
+        for k in self.subkeys.values():
+            out |= k.entries()
+        return out
+
+
+def tree(sub, keys, values):
+    """The Key of sub, from the paths of the keys below it and (path, name,
+    type, data) values; None when sub is not among them."""
+    found = {}
+
+    def key(path):
+        if path.lower() not in found:
+            found[path.lower()] = k = Key(path)
+            if path.lower() != sub.lower():
+                parent, _, name = path.rpartition("\\")
+                key(parent).subkeys[name] = k
+        return found[path.lower()]
+
+    for path in keys:
+        key(path)
+    for path, name, typ, data in values:
+        key(path)[name] = (typ, data)
+    return found.get(sub.lower())
+
+
+def reg(sub, name=None, saved=False):
+    """The registry key under HKCU, with every key and value below it (all of
+    HKCU for ""), as a Key, or None when it is missing; with a name, that
+    value's (type, bytes), or None. Read by qftool's dump; saved: from the
+    prefix's user.reg instead, as the wineserver last wrote it (every 30 s
+    while anything changed), with no Windows process started."""
+    if saved:
+        k = tree(sub, *saved_entries(PREFIX / "user.reg", sub))
+    else:
+        keys, values = [], []
+        for line in qftool("reg-dump", sub, *([name] if name is not None else [])).splitlines():
+            kind, *fields = line.split(" ")
+            path, *rest = [bytes.fromhex(f).decode("cp932", "replace") for f in fields[:2]]
+            if kind == "key":
+                keys.append(path)
+            else:
+                values.append((path, rest[0], int(fields[2]), bytes.fromhex(fields[3])))
+        k = tree(sub, keys, values)
+    return k if name is None or k is None else k.get(name)
+
+
+def dword(value):
+    """The number of a REG_DWORD value as reg() gives it, or None."""
+    if value is None:
         return None
-    typ, _, data = out.partition(" ")
-    return int(typ), bytes.fromhex(data)
+    check(value[0] == 4 and len(value[1]) == 4, f"not a REG_DWORD: {value}")
+    return int.from_bytes(value[1], "little", signed=True)
 
 
-def reg_dword(sub, name):
-    v = reg_get(sub, name)
-    if v is None:
-        return None
-    check(v[0] == 4 and len(v[1]) == 4, f"{name} is not a REG_DWORD: {v}")
-    return int.from_bytes(v[1], "little", signed=True)
+def unescape_saved(text):
+    """A name or text of a Wine registry file as it was set."""
+    return re.sub(r"\\(x[0-9a-fA-F]{1,4}|[0-7]{1,3}|.)", lambda m: (
+        chr(int(m[1][1:], 16)) if m[1][0] == "x" else chr(int(m[1], 8)) if m[1].isdigit()
+        else {"n": "\n", "r": "\r", "t": "\t"}.get(m[1], m[1])), text)
 
 
-def reg_list(sub):
-    """(value names, key names) as bytes, or None when the key is missing."""
-    out = qftool("reg-list", sub)
-    if out.strip() == "nokey":
-        return None
-    values, keys = [], []
-    for line in out.splitlines():
-        kind, _, h = line.partition(" ")
-        (values if kind == "value" else keys).append(bytes.fromhex(h))
-    return values, keys
+def saved_entries(path, sub):
+    """The key paths and the text and number values at and below sub in a
+    Wine registry file, for tree(): text as code-page bytes with its
+    terminator, as a Windows program reads it. Values of other types are left
+    out."""
+    keys, values, inside = [], [], None
+    for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
+        if line.startswith("["):
+            name = unescape_saved(line[1:].rpartition("]")[0])
+            inside = name if name.lower() == sub.lower() or \
+                name.lower().startswith(sub.lower() + "\\") else None
+            if inside:
+                keys.append(sub + inside[len(sub):])
+            continue
+        m = inside and re.match(r'(@|"(?:[^"\\]|\\.)*")=(?:"(.*)"|dword:([0-9a-f]{8}))$', line)
+        if m:
+            name = "" if m[1] == "@" else unescape_saved(m[1][1:-1])
+            values.append((keys[-1], name) + ((1, unescape_saved(m[2]).encode("cp932") + b"\0")
+                                              if m[3] is None
+                                              else (4, int(m[3], 16).to_bytes(4, "little"))))
+    return keys, values
 
 
-def reg_set(sub, name, typ, data: bytes):
-    qftool("reg-set", sub, name, typ, data.hex() or "")
-
-
-def reg_set_dword(sub, name, value):
-    qftool("reg-set-dword", sub, name, value)
+def reg_set(sub, name, typ, data: bytes, times=1):
+    """Sets a value under HKCU, creating its key: the data, repeated that many times."""
+    qftool("reg-set", sub, name, typ, data.hex(), times)
 
 
 def reg_delete_tree(sub):
@@ -382,11 +494,12 @@ def drag(x0, y0, x1, y1):
 # ---- the program ----------------------------------------------------------
 
 class Program:
-    """One running copy of the program; another build's copy (exe) can be
-    started through another Wine (a command as a list)."""
+    """One running copy of the program (or of another build's, exe), in the
+    current run's Wine."""
 
-    def __init__(self, *args, exe=EXE, wine=(WINE,)):
-        self.proc = subprocess.Popen([*wine, str(exe), *args], stdin=subprocess.DEVNULL,
+    def __init__(self, *args, exe=EXE):
+        self.proc = subprocess.Popen([*wine_command(), str(exe), *args],
+                                     stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def running(self):
@@ -434,13 +547,6 @@ def reset_catcher():
         path.unlink()
 
 
-def register_catcher():
-    """Makes the catcher the shell's handler of http addresses in this prefix."""
-    win_path = "Z:" + str(CATCHER).replace("/", "\\")
-    run_tool("reg", "add", r"HKCR\http\shell\open\command", "/ve", "/d", f'"{win_path}" "%1"',
-             "/f")
-
-
 def own_copies(program=b"Quillfind.exe"):
     """Process ids of the copies running in this Wine prefix. Other test runs on
     the same machine have their own prefixes, and their copies are not ours."""
@@ -476,64 +582,6 @@ def kill_all_copies():
     wait_until(lambda: not windows(MAIN_TITLE), 10, what="every copy to end")
 
 
-def reg_values(sub, saved_in=None):
-    """Every value of a key under HKCU in one call: {name: (type, bytes)}, or
-    None when the key is missing. With a prefix folder for saved_in, read from
-    its user.reg on this side, as the wineserver last saved it (every 30 s
-    while anything changed), so no Windows process is started."""
-    if saved_in is not None:
-        return saved_values(Path(saved_in) / "user.reg", sub)
-    out = qftool("reg-values", sub)
-    if out.strip() == "nokey":
-        return None
-    values = {}
-    for line in out.splitlines():
-        name, typ, data = (line.split(" ") + ["", ""])[:3]
-        values[bytes.fromhex(name).decode("latin-1")] = (int(typ), bytes.fromhex(data))
-    return values
-
-
-def unescape_saved(text):
-    """A name or text of a Wine registry file as it was set."""
-    return re.sub(r"\\(x[0-9a-fA-F]{1,4}|[0-7]{1,3}|.)", lambda m: (
-        chr(int(m[1][1:], 16)) if m[1][0] == "x" else chr(int(m[1], 8)) if m[1].isdigit()
-        else {"n": "\n", "r": "\r", "t": "\t"}.get(m[1], m[1])), text)
-
-
-def saved_values(path, sub):
-    """The text and number values of a key in a Wine registry file, in
-    reg_values' form: text as code-page bytes with its terminator, as a
-    Windows program reads it. Values of other types are left out."""
-    key = "[" + sub.replace("\\", "\\\\").lower()
-    values, inside = None, False
-    for line in path.read_text(encoding="utf-8", errors="replace").splitlines():
-        if line.startswith("["):
-            # A key with subkeys and no values has no section of its own.
-            name = line.rpartition(" ")[0].lower()
-            inside = name == key + "]"
-            if inside or name.startswith(key + "\\\\"):
-                values = values or {}
-            continue
-        m = inside and re.match(r'(@|"(?:[^"\\]|\\.)*")=(?:"(.*)"|dword:([0-9a-f]{8}))$', line)
-        if m:
-            name = "" if m[1] == "@" else unescape_saved(m[1][1:-1])
-            values[name] = ((1, unescape_saved(m[2]).encode("cp932") + b"\0") if m[3] is None
-                            else (4, int(m[3], 16).to_bytes(4, "little")))
-    return values
-
-
-def reg_dump(sub="", machine=False):
-    """The whole tree below a key under HKCU (all of HKCU for ""), or under
-    HKLM for machine, as a set of ("key", path) and ("value", path, name,
-    type, data-hex) entries."""
-    entries = set()
-    for line in qftool("hklm-dump" if machine else "reg-dump", sub).splitlines():
-        kind, *fields = line.split(" ")
-        text = [bytes.fromhex(f).decode("cp932", "replace") for f in fields[:2]]
-        entries.add(("key", *text) if kind == "key" else ("value", *text, *fields[2:]))
-    return entries
-
-
 # ---- a desktop of several monitors -----------------------------------------
 
 @contextlib.contextmanager
@@ -543,44 +591,10 @@ def side_by_side_monitors(count, width=1280, height=800):
     by Xinerama, inside the test's display, and a Wine prefix of its own. Wine
     asks RandR first, which there reports the first screen only, so the prefix
     tells it to take its monitors from Xinerama."""
-    global PREFIX
-    check(TEMPLATE, "QF_TEMPLATE names no template prefix")
-    root = Path(tempfile.mkdtemp(prefix="monitors-", dir=PREFIX.parent))
-    quiet = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                 timeout=60)
-    read_fd, write_fd = os.pipe()
     screens = []
     for i in range(count):
         screens += ["-origin", f"{i * width},0", "-screen", f"{width}x{height}"]
-    xephyr = subprocess.Popen(["Xephyr", "-displayfd", str(write_fd), "-nolisten", "tcp",
-                               "-no-host-grab", "+xinerama", *screens],
-                              pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    saved_env = {k: os.environ.get(k) for k in ("DISPLAY", "WINEPREFIX", "TMPDIR")}
-    saved_prefix = PREFIX
-    try:
-        with os.fdopen(read_fd) as f:
-            display = f.readline().strip()
-        check(display.isdigit(), "the nested X server did not start")
-        subprocess.run(["cp", "-a", TEMPLATE, str(root / "prefix")], check=True, timeout=120)
-        (root / "tmp").mkdir()
-        PREFIX = root / "prefix"
-        os.environ.update(DISPLAY=f":{display}", WINEPREFIX=str(PREFIX), TMPDIR=str(root / "tmp"))
-        subprocess.run([WINESERVER, "-p"], **quiet)
-        run_tool("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "UseXRandR", "/d", "N",
-                 "/f")
-        subprocess.run([WINE, "wineboot"], **quiet)
-        yield
-    finally:
-        if PREFIX != saved_prefix:
-            subprocess.run([WINESERVER, "-k"], **quiet)
-        PREFIX = saved_prefix
-        for k, v in saved_env.items():
-            if v is None:
-                os.environ.pop(k, None)
-            else:
-                os.environ[k] = v
-        xephyr.kill()
-        xephyr.wait(10)
-        shutil.rmtree(root, ignore_errors=True)
+    with tempfile.TemporaryDirectory(prefix="monitors-", dir=PREFIX.parent) as folder:
+        with wine_run(folder, x_server=["Xephyr", "-no-host-grab", "+xinerama", *screens],
+                      values=[(r"HKCU\Software\Wine\X11 Driver", "UseXRandR", "REG_SZ", "N")]):
+            yield

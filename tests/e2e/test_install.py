@@ -20,9 +20,9 @@ import yaml
 
 from harness import (BUILD, MAIN_TITLE, MAKER_KEY, PREFIX, QFTOOL, SEARCH_TITLE, SETTINGS_KEY,
                      WINE, Failure, caught_addresses, center, check, click_at, clipboard_text,
-                     double_click_icon, key, own_copies, qftool, reg_delete_tree, reg_dump,
-                     reg_list, reg_set, reg_values, run_tool, screenshot, search_state, sjis,
-                     tray_window, wait_until, window, windows)
+                     double_click_icon, key, own_copies, qftool, reg, reg_delete_tree, reg_set,
+                     run_tool, screenshot, search_state, sjis, tray_window, wait_until, window,
+                     windows)
 from test_about import MAKER_PAGE
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -70,7 +70,8 @@ def wine(*args, timeout=60):
 
 def registry():
     """All of HKCU, and the one key of HKLM an install writes."""
-    return reg_dump("") | {(e[0], "HKLM" + e[1], *e[2:]) for e in reg_dump(UNINST_KEY, True)}
+    machine = reg("HKLM\\" + UNINST_KEY)
+    return reg("").entries() | (machine.entries() if machine is not None else set())
 
 
 def snapshot():
@@ -115,11 +116,8 @@ def reg_sz(text):
 
 
 def entry_values(machine=False):
-    """The uninstall entry's values as reg_values gives them, or None."""
-    if not machine:
-        return reg_values(UNINST_KEY)
-    return {e[2]: (int(e[3]), bytes.fromhex(e[4]))
-            for e in reg_dump(UNINST_KEY, True) if e[0] == "value"} or None
+    """The uninstall entry's values as reg() gives them, or None."""
+    return reg(("HKLM\\" if machine else "") + UNINST_KEY)
 
 
 def installed_facts(autostart=True, scope="user"):
@@ -153,8 +151,8 @@ def installed_facts(autostart=True, scope="user"):
 def uninstalled_facts():
     check(not INSTDIR.exists(), f"{INSTDIR} is still there")
     check(not any(lnk.exists() for lnk in SHORTCUTS), "a shortcut is still there")
-    check(reg_list(UNINST_KEY) is None, "the uninstall entry is still there")
-    check(reg_list(SETTINGS_KEY) is None, "the settings are still there")
+    check(reg(UNINST_KEY) is None, "the uninstall entry is still there")
+    check(reg(SETTINGS_KEY) is None, "the settings are still there")
 
 
 def installed_copy():
@@ -204,7 +202,7 @@ def remove_leftovers():
         lnk.unlink(missing_ok=True)
     run_tool("reg", "delete", f"HKLM\\{UNINST_KEY}", "/f", check_rc=False)
     reg_delete_tree(UNINST_KEY)
-    if reg_list(UNINST_LIST) == ([], []):
+    if (entries := reg(UNINST_LIST)) is not None and not entries and not entries.subkeys:
         reg_delete_tree(UNINST_LIST)
     reg_delete_tree(MAKER_KEY)
 
@@ -218,7 +216,7 @@ def release_files_agree():
     version, inst, locale, english = (
         yaml.safe_load((DIST / "winget" / f"Vornelix.Quillfind{kind}.yaml").read_text("utf-8"))
         for kind in ("", ".installer", ".locale.ja-JP", ".locale.en-US"))
-    entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg_values(UNINST_KEY).items()
+    entry = {k: v[1].rstrip(b"\0").decode("cp932") for k, v in reg(UNINST_KEY).items()
              if v[0] == 1}
     facts = [{m["PackageIdentifier"] for m in (version, inst, locale)},
              {m["PackageVersion"] for m in (version, inst, locale)}, version["DefaultLocale"],
@@ -269,7 +267,7 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
     release_files_agree()
     pid = start_from(SHORTCUTS[1])
     search_once()
-    settings = (reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text"))
+    settings = (reg(SETTINGS_KEY), reg(SETTINGS_KEY + r"\text"))
     check(settings[0].get("mode") == (4, (1).to_bytes(4, "little")), f"mode: {settings[0]}")
     screenshot("install-1-installed-copy-searched", "640x200+0+0")
 
@@ -281,18 +279,18 @@ def test_install_search_upgrade_over_running_copy_and_uninstall():
     check(wine(SETUP, "/S") == 0, "the installer failed over a running copy")
     wait_until(lambda: ended(pid), 2, what="the old copy's process to end")
     installed_facts()
-    check((reg_values(SETTINGS_KEY), reg_values(SETTINGS_KEY + r"\text")) == settings,
+    check((reg(SETTINGS_KEY), reg(SETTINGS_KEY + r"\text")) == settings,
           "the settings changed")
     pid = installed_copy()
 
     # Uninstalling while a copy runs: it is closed, and everything goes
     # before the quiet uninstall returns.
     check(quiet_uninstall() == 0, "the uninstaller failed")
-    check(reg_list(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
+    check(reg(UNINST_KEY) is None, "the uninstall entry is there after the uninstall")
     wait_until(lambda: ended(pid) and not INSTDIR.exists(), 5,
                what="the copy to end and the uninstaller's copy to remove the folder")
     uninstalled_facts()
-    check(reg_list(MAKER_KEY) is None, "the maker's key is left empty")
+    check(reg(MAKER_KEY) is None, "the maker's key is left empty")
     check_as_before(before)
 
 

@@ -6,11 +6,10 @@ from harness import (ABOUT_TITLE, DEFAULT_TIP, ID_LINK, ID_MODE, ID_QUERY, ID_SE
                      MENU_ABOUT, MENU_EXIT, MENU_MAKER, MENU_PORTAL, MENU_SEARCH, SC_MINIMIZE,
                      SEARCH_TITLE, SETTINGS_KEY, WM_COMMAND, WM_SYSCOMMAND, away_from_icon,
                      caught_addresses, check, choose_menu, click_at, click_control, clipboard_text,
-                     ctrl_rect, double_click_icon, drag, facts, hexs, hover_icon, key, menu_window,
-                     open_menu, post, qftool, reg_delete_tree, reg_dword, reg_get, reg_list,
-                     reg_set, reg_values, screenshot, search_state, side_by_side_monitors, sjis,
-                     start, tooltip, tray_geometry, tray_window, type_text, wait_until, window,
-                     xdo)
+                     ctrl_rect, double_click_icon, drag, dword, facts, hexs, hover_icon, key,
+                     menu_window, open_menu, post, qftool, reg, reg_delete_tree, reg_set,
+                     screenshot, search_state, side_by_side_monitors, sjis, start, tooltip,
+                     tray_geometry, tray_window, type_text, wait_until, window, xdo)
 
 TEXT_KEY = SETTINGS_KEY + r"\text"
 POS_KEY = SETTINGS_KEY + r"\WinPos\Search"
@@ -103,7 +102,7 @@ def searched(count, what="the address"):
 
 def history_values():
     """The history values in the registry: name -> (type, bytes)."""
-    return reg_values(TEXT_KEY) or {}
+    return reg(TEXT_KEY) or {}
 
 
 def check_history(queries):
@@ -160,12 +159,12 @@ def test_first_start_double_click_and_search():
 
     press(ID_SEARCH)
     check(searched(1) == [address(query)], f"caught {caught_addresses()}")
-    check(reg_get(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), "text00 must hold the query")
+    check(reg(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), "text00 must hold the query")
     wait_until(lambda: search_state()["items"] == [sjis(query)], 5, what="the list to hold the query")
     check_history([query])
     check(visible_search(), "the window stays open after a search")
     # The mode was never changed, so it is not stored.
-    check(reg_get(SETTINGS_KEY, "mode") is None, "a search must not store the mode")
+    check(reg(SETTINGS_KEY, "mode") is None, "a search must not store the mode")
     back_to_window()
     check_query_selected(query)
     xdo("mousemove", 700, 500)
@@ -253,9 +252,9 @@ def test_mode_is_stored_when_chosen_and_used_for_searches():
     key("Tab")  # to the mode box
     wait_until(lambda: search_state()["focus"] == ID_MODE, 5, what="the mode box's focus")
     key("Down")
-    wait_until(lambda: reg_dword(SETTINGS_KEY, "mode") == 1, 5, what="mode 1 in the registry")
-    check(reg_get(SETTINGS_KEY, "mode") == (4, (1).to_bytes(4, "little")), "mode must be REG_DWORD 1")
-    check(reg_list(TEXT_KEY) is None and caught_addresses() == [], "no search was made")
+    wait_until(lambda: dword(reg(SETTINGS_KEY, "mode")) == 1, 5, what="mode 1 in the registry")
+    check(reg(SETTINGS_KEY, "mode") == (4, (1).to_bytes(4, "little")), "mode must be REG_DWORD 1")
+    check(reg(TEXT_KEY) is None and caught_addresses() == [], "no search was made")
     exit_program(p)
 
     p = launch()
@@ -272,7 +271,7 @@ def test_mode_is_stored_when_chosen_and_used_for_searches():
                5, what="the mode list to drop down")
     left, _, right, bottom = ctrl_rect(SEARCH_TITLE, ID_MODE)
     click_at((left + right) // 2, bottom + 2 + drop["item"] * 2 + drop["item"] // 2)
-    wait_until(lambda: reg_dword(SETTINGS_KEY, "mode") == 2, 5, what="mode 2 in the registry")
+    wait_until(lambda: dword(reg(SETTINGS_KEY, "mode")) == 2, 5, what="mode 2 in the registry")
     check(search_state()["mode"] == 2, "the expert mode must be selected")
     press(ID_SEARCH)
     check(searched(2)[1] == address("mode test", 2), f"caught {caught_addresses()}")
@@ -287,7 +286,7 @@ def test_mode_out_of_range_uses_first_template():
     check(search_state()["mode"] == -1, "a stored mode 7 must leave the mode box without a choice")
     press(ID_SEARCH)
     check(searched(1) == [address("seven", 0)], f"caught {caught_addresses()}")
-    check(reg_dword(SETTINGS_KEY, "mode") == 7, "a search must not rewrite the mode")
+    check(dword(reg(SETTINGS_KEY, "mode")) == 7, "a search must not rewrite the mode")
     check(p.running(), "the program ended")
 
 
@@ -322,7 +321,7 @@ def test_history_keeps_sixteen_newest_first():
     wait_until(lambda: len(search_state()["items"]) == 16, 5, what="16 list entries")
     newest = list(reversed(queries))[:16]
     check_history(newest)
-    check(reg_get(TEXT_KEY, "text10") is None, "never more than 16 values")
+    check(reg(TEXT_KEY, "text10") is None, "never more than 16 values")
 
     # The same query in another letter case moves to the top with its casing.
     search_typed("Q05", "click")
@@ -389,7 +388,7 @@ def test_two_copies_keep_each_others_searches():
         double_click_icon(icon)
         wait_query(query)
         press(ID_SEARCH)
-        wait_until(lambda: reg_get(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), 10,
+        wait_until(lambda: reg(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), 10,
                    what=f"{query} stored first")
     want = {"text%02X" % i: (1, sjis(q) + b"\0") for i, q in enumerate(["B2", "A1"] + old)}
     check(history_values() == want, f"history values {history_values()}")
@@ -399,17 +398,17 @@ def test_position_is_kept_across_starts():
     clipboard_text("move me")
     p = launch()
     w = show_by_double_click("move me")
-    check(reg_list(POS_KEY) is None, "showing the window must not store a position")
+    check(reg(POS_KEY) is None, "showing the window must not store a position")
     drag(w["left"] + 150, w["top"] + 10, w["left"] + 150 + 311, w["top"] + 10 + 217)
     moved = wait_until(lambda: (lambda v: v if v["left"] != 40 else None)(visible_search()), 5,
                        what="the window to move")
     check((moved["left"], moved["top"]) == (40 + 311, 40 + 217), f"moved to {moved}")
-    wait_until(lambda: reg_dword(POS_KEY, "posX") == moved["left"], 5, what="posX")
-    check(reg_dword(POS_KEY, "posY") == moved["top"], "posY")
-    check(reg_get(POS_KEY, "posX")[0] == 4 and reg_get(POS_KEY, "posY")[0] == 4, "REG_DWORD")
+    wait_until(lambda: dword(reg(POS_KEY, "posX")) == moved["left"], 5, what="posX")
+    check(dword(reg(POS_KEY, "posY")) == moved["top"], "posY")
+    check(reg(POS_KEY, "posX")[0] == 4 and reg(POS_KEY, "posY")[0] == 4, "REG_DWORD")
     exit_program(p)
     # Ending the program hides, then destroys the window: nothing more is stored.
-    check(reg_dword(POS_KEY, "posX") == moved["left"], "exit changed posX")
+    check(dword(reg(POS_KEY, "posX")) == moved["left"], "exit changed posX")
 
     p = launch()
     w = show_by_double_click("move me")
@@ -423,8 +422,8 @@ def check_placements(cases, shot=None):
     window's size."""
     for (x, y), expect in cases:
         reg_delete_tree(SETTINGS_KEY)
-        qftool("reg-set-dword", POS_KEY, "posX", x)
-        qftool("reg-set-dword", POS_KEY, "posY", y)
+        reg_set(POS_KEY, "posX", 4, x.to_bytes(4, "little", signed=True))
+        reg_set(POS_KEY, "posY", 4, y.to_bytes(4, "little", signed=True))
         clipboard_text("clamp")
         p = launch()
         w = show_by_double_click("clamp")
@@ -434,7 +433,7 @@ def check_placements(cases, shot=None):
         check((w["left"], w["top"]) == expect(cx, cy),
               f"stored ({x}, {y}) placed at ({w['left']}, {w['top']})")
         # Placing it is not a move by the user: nothing is written back.
-        check(reg_dword(POS_KEY, "posX") == x, "the stored position must stay as it was")
+        check(dword(reg(POS_KEY, "posX")) == x, "the stored position must stay as it was")
         exit_program(p)
 
 
@@ -516,7 +515,7 @@ def test_huge_and_missing_clipboard_text():
     check(s["sel"] == (0, len(query)) and s["focus"] == ID_QUERY, f"selection {s['sel']}")
     press(ID_SEARCH)
     check(searched(1) == [address(query)], "the huge query was not searched as shown")
-    check(reg_get(TEXT_KEY, "text00") == (1, query + b"\0"), "text00")
+    check(reg(TEXT_KEY, "text00") == (1, query + b"\0"), "text00")
 
     qftool("clip-image")
     back_to_window()
@@ -524,7 +523,7 @@ def test_huge_and_missing_clipboard_text():
     press(ID_SEARCH)
     check(searched(2)[1] == SERVICE + SUFFIX[0], f"empty query: {caught_addresses()}")
     time.sleep(0.5)
-    check(reg_get(TEXT_KEY, "text00") == (1, query + b"\0"), "an empty query must not be stored")
+    check(reg(TEXT_KEY, "text00") == (1, query + b"\0"), "an empty query must not be stored")
     check(p.running(), "the program ended")
 
 
@@ -558,7 +557,7 @@ def test_long_history_entry_is_cut_for_the_shell_and_kept_whole():
     press(ID_SEARCH)
     # 64 of the 150 pairs make 819 characters; one more character would make 825.
     check(searched(1) == [SERVICE + "%8C%9F%8D%F5" * 64 + SUFFIX[0]], f"caught {caught_addresses()}")
-    check(reg_get(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), "the history must keep it whole")
+    check(reg(TEXT_KEY, "text00") == (1, sjis(query) + b"\0"), "the history must keep it whole")
     time.sleep(0.5)
     check(p.running(), "the program ended")
 
@@ -592,15 +591,15 @@ def test_bad_registry_values_fall_back_to_defaults():
 
     def oversized():
         for sub, name in ((SETTINGS_KEY, "mode"), (POS_KEY, "posX"), (POS_KEY, "posY")):
-            qftool("reg-set-big", sub, name, 4, 60000)
-        qftool("reg-set-big", TEXT_KEY, "text00", 1, 60000)
+            reg_set(sub, name, 4, b"7", 60000)
+        reg_set(TEXT_KEY, "text00", 1, b"7", 60000)
 
     p, s = bad_values_start_with_defaults(oversized)
     # The tool reports a list entry longer than Wine lets it fetch by its length.
     check(s["items"] == [b"<long 60000>"], f"a long entry is an entry like any other: {s['items']}")
     press(ID_SEARCH)
     check(searched(2)[1] == address("still works"), f"caught {caught_addresses()[1:]}")
-    wait_until(lambda: reg_get(TEXT_KEY, "text01") == (1, b"7" * 60000 + b"\0"), 5,
+    wait_until(lambda: reg(TEXT_KEY, "text01") == (1, b"7" * 60000 + b"\0"), 5,
                what="the long entry to move down")
-    check(reg_get(TEXT_KEY, "text00") == (1, sjis("still works") + b"\0"), "text00")
+    check(reg(TEXT_KEY, "text00") == (1, sjis("still works") + b"\0"), "text00")
     check(p.running(), "the program ended")

@@ -6,11 +6,12 @@
 // Exit codes of the test tools: 0 done; 100 unknown command or wrong
 // arguments; 101 no window or control with the title or number given; 102 the
 // registry refused a write; 103 the catcher could not write its log; 104 a
-// program could not be started; 105 a file to hold could not be opened
-// (without-admin ends with its program's exit code once it has started it). A
-// reason goes to stderr. Wine ends a program it cannot start with 1, and a
-// crash with an exception code whose low byte is the exit status (5 for an
-// access violation), so the tool's own codes stay clear of small numbers.
+// program could not be started; 105 a file to hold could not be opened; 106
+// the clipboard stayed busy (without-admin ends with its program's exit code
+// once it has started it). A reason goes to stderr. Wine ends a program it
+// cannot start with 1, and a crash with an exception code whose low byte is
+// the exit status (5 for an access violation), so the tool's own codes stay
+// clear of small numbers.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -29,6 +30,7 @@ const int kExitNoWindow = 101;
 const int kExitRegistry = 102;
 const int kExitStart = 104;
 const int kExitFile = 105;
+const int kExitClipboard = 106;
 
 int Fail(int nExitCode, const std::string& reason)
 {
@@ -64,52 +66,14 @@ std::string UnhexText(const char* s)
     return std::string(v.begin(), v.end());
 }
 
-int RegGet(const char* sub, const char* name)
+UINT Number(const char* psz)
 {
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS) {
-        std::puts("nokey");
-        return 0;
-    }
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(h, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        RegCloseKey(h);
-        std::puts("missing");
-        return 0;
-    }
-    std::vector<unsigned char> data(size + 1);
-    RegQueryValueExA(h, name, nullptr, &type, data.data(), &size);
-    RegCloseKey(h);
-    std::printf("%lu %s\n", static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
-    return 0;
+    return static_cast<UINT>(std::strtoul(psz, nullptr, 0));
 }
 
-int RegList(const char* sub)
-{
-    HKEY h;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, sub, 0, KEY_READ, &h) != ERROR_SUCCESS) {
-        std::puts("nokey");
-        return 0;
-    }
-    char name[16384];
-    for (DWORD i = 0;; ++i) {
-        DWORD n = sizeof(name);
-        if (RegEnumValueA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::printf("value %s\n", Hex(name, n).c_str());
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD n = sizeof(name);
-        if (RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        std::printf("key %s\n", Hex(name, n).c_str());
-    }
-    RegCloseKey(h);
-    return 0;
-}
-
-// Every value of an open key, one line each: prefix, name-hex, type, data-hex.
-void PrintValues(HKEY h, const std::string& prefix)
+// The values of an open key, one line each: prefix, name-hex, type, data-hex;
+// with a name, that value alone.
+void PrintValues(HKEY h, const std::string& prefix, const char* only)
 {
     std::vector<unsigned char> data(1 << 16);
     for (DWORD i = 0;;) {
@@ -122,48 +86,59 @@ void PrintValues(HKEY h, const std::string& prefix)
         }
         if (r != ERROR_SUCCESS)
             break;
-        std::printf("%s%s %lu %s\n", prefix.c_str(), Hex(name, n).c_str(),
-                    static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
+        if (!only || lstrcmpiA(only, name) == 0)
+            std::printf("%s%s %lu %s\n", prefix.c_str(), Hex(name, n).c_str(),
+                        static_cast<unsigned long>(type), Hex(data.data(), size).c_str());
         ++i;
     }
 }
 
 // The tree below a key: "key PATH" for every key, then "value PATH NAME TYPE
 // DATA" for each of its values, in hex, the path starting with the given one
-// (an empty one dumps all of HKEY_CURRENT_USER).
-void RegDump(HKEY parent, const std::string& sub, const std::string& path)
+// (an empty one dumps all of HKEY_CURRENT_USER); nothing for a missing key.
+// With a value's name, the key's line and that value's alone.
+void RegDump(HKEY parent, const std::string& sub, const std::string& path, const char* only)
 {
     HKEY h;
     if (RegOpenKeyExA(parent, sub.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
         return;
     const std::string hex = Hex(path.data(), path.size());
     std::printf("key %s\n", hex.c_str());
-    PrintValues(h, "value " + hex + " ");
+    PrintValues(h, "value " + hex + " ", only);
     char name[256]; // a key name has at most 255 characters
-    for (DWORD i = 0;; ++i) {
+    for (DWORD i = 0; !only; ++i) {
         DWORD n = sizeof(name);
         if (RegEnumKeyExA(h, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        RegDump(h, name, path.empty() ? name : path + "\\" + name);
+        RegDump(h, name, path.empty() ? name : path + "\\" + name, nullptr);
     }
     RegCloseKey(h);
 }
 
-int RegSet(const char* sub, const char* name, DWORD type, const std::vector<unsigned char>& data)
+// sub name type data-hex [times]: the value, its data repeated that many
+// times (a big value does not fit a command line), its key created.
+int RegSet(char** a, int nArgs)
 {
+    const std::vector<unsigned char> once = Unhex(a[3]);
+    std::vector<unsigned char> data;
+    for (long i = nArgs > 4 ? std::strtol(a[4], nullptr, 10) : 1; i > 0; --i)
+        data.insert(data.end(), once.begin(), once.end());
     HKEY h;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, a[0], 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
                         nullptr) != ERROR_SUCCESS)
-        return Fail(kExitRegistry, std::string("cannot create the key ") + sub);
-    LONG r = RegSetValueExA(h, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+        return Fail(kExitRegistry, std::string("cannot create the key ") + a[0]);
+    LONG r = RegSetValueExA(h, a[1], 0, Number(a[2]), data.data(), static_cast<DWORD>(data.size()));
     RegCloseKey(h);
-    return r == ERROR_SUCCESS ? 0 : Fail(kExitRegistry, std::string("cannot set ") + name);
+    return r == ERROR_SUCCESS ? 0 : Fail(kExitRegistry, std::string("cannot set ") + a[1]);
 }
 
 int ClipSet(UINT format, const void* data, size_t size)
 {
-    for (int i = 0; i < 50 && !OpenClipboard(nullptr); ++i)
-        Sleep(20);
+    // Another process may hold the clipboard for a moment, but not for a second.
+    for (int tries = 50; !OpenClipboard(nullptr); Sleep(20)) {
+        if (--tries == 0)
+            return Fail(kExitClipboard, "the clipboard stayed busy");
+    }
     EmptyClipboard();
     if (format == CF_BITMAP) {
         HDC dc = GetDC(nullptr);
@@ -179,6 +154,25 @@ int ClipSet(UINT format, const void* data, size_t size)
         SetClipboardData(format, g);
     }
     CloseClipboard();
+    return 0;
+}
+
+// Without a virtual desktop Wine runs its bridge between the clipboard and the
+// X selection in the first process that opens the clipboard, and ends it with
+// that process; a bridge started later takes the X selection in, which empties
+// the clipboard when no X program holds one. Running for a whole test run,
+// this holds the bridge, so what a tool that has ended put on the clipboard
+// stays there for the program to paste.
+int ClipBridge()
+{
+    // The open returns once the bridge has started and taken the X selection in.
+    if (OpenClipboard(nullptr))
+        CloseClipboard();
+    std::puts("ready");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
     return 0;
 }
 
@@ -316,18 +310,43 @@ int TaskbarCreated()
 }
 
 // A window titled as the program's main window that ignores close requests
-// and counts them into a file.
+// and counts them into a file: "requests tick gone", tick the time of the
+// latest request, gone the time the program's settings key went (0 while it
+// is there or has not come yet). Watched from here, every 10 ms, as no
+// process started to look could.
 const char* g_countFile = nullptr;
 int g_requests = 0;
+DWORD g_requestTick = 0, g_goneTick = 0;
+bool g_settingsSeen = false;
+
+void WriteRequests()
+{
+    if (FILE* f = std::fopen(g_countFile, "w")) {
+        std::fprintf(f, "%d %lu %lu\n", g_requests, static_cast<unsigned long>(g_requestTick),
+                     static_cast<unsigned long>(g_goneTick));
+        std::fclose(f);
+    }
+}
+
+void WatchSettings()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\VORNELIX\\Quillfind", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(key);
+        g_settingsSeen = true;
+    } else if (g_settingsSeen && !g_goneTick) {
+        g_goneTick = GetTickCount();
+        WriteRequests();
+    }
+}
 
 LRESULT CALLBACK StandInProc(HWND h, UINT m, WPARAM w, LPARAM l)
 {
     if (m == WM_COMMAND && LOWORD(w) == 1) {
         ++g_requests;
-        if (FILE* f = std::fopen(g_countFile, "w")) {
-            std::fprintf(f, "%d %lu\n", g_requests, static_cast<unsigned long>(GetTickCount()));
-            std::fclose(f);
-        }
+        g_requestTick = GetTickCount();
+        WriteRequests();
         return 0;
     }
     return DefWindowProcA(h, m, w, l);
@@ -343,16 +362,19 @@ int StandIn(const char* countFile, int seconds)
     RegisterClassA(&wc);
     HWND h = CreateWindowA("QfStandIn", "__@Qf@__", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                            wc.hInstance, nullptr);
-    if (FILE* f = std::fopen(countFile, "w")) {
-        std::fprintf(f, "0 %lu\n", static_cast<unsigned long>(GetTickCount()));
-        std::fclose(f);
-    }
-    SetTimer(h, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+    g_requestTick = GetTickCount();
+    WriteRequests();
+    const UINT_PTR kEnd = 1, kWatch = 2;
+    SetTimer(h, kEnd, static_cast<UINT>(seconds) * 1000, nullptr);
+    SetTimer(h, kWatch, 10, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
-        if (msg.message == WM_TIMER)
+        if (msg.message == WM_TIMER && msg.wParam == kEnd)
             break;
-        DispatchMessageA(&msg);
+        if (msg.message == WM_TIMER)
+            WatchSettings();
+        else
+            DispatchMessageA(&msg);
     }
     DestroyWindow(h);
     return 0;
@@ -585,11 +607,6 @@ struct Command {
     int (*run)(char** args, int nArgs);
 };
 
-UINT Number(const char* psz)
-{
-    return static_cast<UINT>(std::strtoul(psz, nullptr, 0));
-}
-
 // title-hex message wparam lparam: the window found by its title, or a failure.
 template <typename Send> int ToWindow(char** a, Send send)
 {
@@ -676,39 +693,18 @@ int Spawn(char** a, int nArgs)
     return 0;
 }
 
-std::vector<unsigned char> DwordBytes(DWORD v)
-{
-    const auto* p = reinterpret_cast<const unsigned char*>(&v);
-    return std::vector<unsigned char>(p, p + sizeof(v));
-}
-
 // clang-format off
 const Command kCommands[] = {
     {"acp", 0, 0, [](char**, int) { std::printf("%u\n", GetACP()); return 0; }},
-    {"reg-get", 2, 2, [](char** a, int) { return RegGet(a[0], a[1]); }},
-    // sub: every value of a key, as name-hex type data-hex
-    {"reg-values", 1, 1, [](char** a, int) {
-        HKEY h;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, a[0], 0, KEY_READ, &h) != ERROR_SUCCESS) {
-            std::puts("nokey");
-            return 0;
-        }
-        PrintValues(h, "");
-        RegCloseKey(h);
+    // sub [name]: the tree below a key of HKEY_CURRENT_USER, or below
+    // HKEY_LOCAL_MACHINE for a sub starting "HKLM\", or one value of it
+    {"reg-dump", 1, 2, [](char** a, int n) {
+        const bool bMachine = std::strncmp(a[0], "HKLM\\", 5) == 0;
+        RegDump(bMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, a[0] + (bMachine ? 5 : 0),
+                a[0], n == 2 ? a[1] : nullptr);
         return 0;
     }},
-    {"reg-dump", 1, 1, [](char** a, int) { RegDump(HKEY_CURRENT_USER, a[0], a[0]); return 0; }},
-    {"hklm-dump", 1, 1, [](char** a, int) { RegDump(HKEY_LOCAL_MACHINE, a[0], a[0]); return 0; }},
-    {"reg-list", 1, 1, [](char** a, int) { return RegList(a[0]); }},
-    {"reg-set", 4, 4, [](char** a, int) { return RegSet(a[0], a[1], Number(a[2]), Unhex(a[3])); }},
-    {"reg-set-dword", 3, 3, [](char** a, int) {
-        return RegSet(a[0], a[1], REG_DWORD,
-                      DwordBytes(static_cast<DWORD>(std::strtoll(a[2], nullptr, 10))));
-    }},
-    // sub name type size: a value of size bytes '7'
-    {"reg-set-big", 4, 4, [](char** a, int) {
-        return RegSet(a[0], a[1], Number(a[2]), std::vector<unsigned char>(Number(a[3]), '7'));
-    }},
+    {"reg-set", 4, 5, RegSet},
     {"reg-del-tree", 1, 1, [](char** a, int) {
         RegDeleteTreeA(HKEY_CURRENT_USER, a[0]);
         RegDeleteKeyA(HKEY_CURRENT_USER, a[0]);
@@ -731,6 +727,7 @@ const Command kCommands[] = {
         return ClipSet(CF_TEXT, s.data(), s.size());
     }},
     {"clip-image", 0, 0, [](char**, int) { return ClipSet(CF_BITMAP, nullptr, 0); }},
+    {"clip-bridge", 0, 0, [](char**, int) { return ClipBridge(); }},
     {"win", 1, 1, [](char** a, int) { PrintWindow(FindTitled(a[0])); return 0; }},
     // title-hex: every top-level window with that title
     {"win-all", 1, 1, [](char** a, int) {

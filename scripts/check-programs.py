@@ -1,19 +1,21 @@
 #!/usr/bin/env python3
-"""Checks that the programs import no GDI function that takes 8-bit text and
-prints one line; exits 1 on a fault.
+"""Checks the built programs and prints one line; exits 1 on a fault.
 
-GDI reads 8-bit text in the system's code page, not the process's, so the
-program's Shift-JIS texts must reach it as UTF-16 (the W functions). Every
-gdi32 function whose name ends in "A" takes such text or a structure holding
-it (a face name, a device name).
+- No GDI function that takes 8-bit text is imported. GDI reads such text in
+  the system's code page, not the process's, so the program's Shift-JIS texts
+  must reach it as UTF-16 (the W functions); every gdi32 function whose name
+  ends in "A" takes such text or a structure holding it (a face name).
+- Each program stays under 400 KiB, the size the release promises.
 
-    check-imports.py PROGRAM.exe [PROGRAM.exe ...]
+    check-programs.py PROGRAM.exe [PROGRAM.exe ...]
 """
+import os
 import re
 import subprocess
 import sys
 
 OBJDUMP = {"pei-x86-64": "x86_64-w64-mingw32-objdump", "pei-i386": "i686-w64-mingw32-objdump"}
+MAX_BYTES = 400 * 1024
 
 
 def gdi_imports(path):
@@ -33,10 +35,13 @@ def gdi_imports(path):
 
 def main(paths):
     faults = [f"{p} imports {n}" for p in paths for n in gdi_imports(p) if n.endswith("A")]
+    sizes = {p: os.path.getsize(p) for p in paths}
+    faults += [f"{p} is {n // 1024} KiB" for p, n in sizes.items() if n >= MAX_BYTES]
     if faults:
-        print(f"imports: {len(faults)} faults: " + "; ".join(faults))
+        print(f"programs: {len(faults)} faults: " + "; ".join(faults))
         return 1
-    print(f"imports: {len(paths)} programs, no GDI call with 8-bit text")
+    kib = ", ".join(f"{n // 1024} KiB" for n in sizes.values())
+    print(f"programs: {len(paths)} programs ({kib}), none over 400 KiB, no GDI call with 8-bit text")
     return 0
 
 
