@@ -28,7 +28,7 @@ say() { echo "x86-env: $* ($(date +%T))"; }
 in_chroot() {
   local root=$1
   shift
-  chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root "$@" </dev/null
+  chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@" </dev/null
 }
 
 # Binds folders or files into the chroot $1. Never a folder of the host that
