@@ -2,11 +2,12 @@
 
 #include "framework/Module.h"
 #include "framework/MbString.h"
+#include "framework/WideText.h"
 #include "tray/SubclassTable.h"
 
 #include <cstring>
 
-// What the shell of the release target expects of an ANSI request.
+// The ANSI request of the release target, with the balloon fields.
 static_assert(sizeof(void*) != 4 || CTrayIcon::kNotifySize == 488, "notify structure size");
 
 const char kDefaultTip[] = "右クリックでメニュー表示";
@@ -94,9 +95,25 @@ BOOL CTrayIcon::NotifyShell(DWORD dwMessage)
     return bResult;
 }
 
+void CTrayIcon::WidenRequest(const NOTIFYICONDATAA& request, NOTIFYICONDATAW* pWide)
+{
+    ZeroMemory(pWide, sizeof(*pWide));
+    pWide->cbSize = offsetof(NOTIFYICONDATAW, guidItem);
+    pWide->hWnd = request.hWnd;
+    pWide->uID = request.uID;
+    pWide->uFlags = request.uFlags;
+    pWide->uCallbackMessage = request.uCallbackMessage;
+    pWide->hIcon = request.hIcon;
+    // A tip of whole characters in 128 bytes never needs more than 128 units.
+    const CWideText tip = ToWide(request.szTip);
+    lstrcpynW(pWide->szTip, tip.c_str(), ARRAYSIZE(pWide->szTip));
+}
+
 BOOL CTrayIcon::CallShell(DWORD dwMessage, NOTIFYICONDATAA* pData)
 {
-    return Shell_NotifyIconA(dwMessage, pData);
+    NOTIFYICONDATAW wide;
+    WidenRequest(*pData, &wide);
+    return Shell_NotifyIconW(dwMessage, &wide);
 }
 
 BOOL CTrayIcon::HasTaskbar() const

@@ -11,8 +11,9 @@ class CTrayIcon : public CStatic, public CMenu {
 public:
     static constexpr UINT kIconId = 1102;
     static constexpr UINT kCallbackMessage = WM_APP;
-    // The ANSI structure with the 128-byte tip and the balloon fields, sized
-    // by field offset so both targets pass what the shell expects of them.
+    // Requests are built as the ANSI structure with the 128-byte tip and the
+    // balloon fields, sized by field offset so both targets agree on it; the
+    // shell is handed them widened.
     static constexpr DWORD kNotifySize = offsetof(NOTIFYICONDATAA, guidItem);
     static constexpr int kTipBytes = 128;
 
@@ -35,6 +36,10 @@ public:
     // The request and structure NotifyShell would hand to the shell now,
     // without changing any state.
     DWORD BuildRequest(DWORD dwMessage, NOTIFYICONDATAA* pData) const;
+    // The request as the shell is handed it: in UTF-16, the tip converted
+    // from code page 932, since the shell's ANSI entry would read the tip
+    // with the process's code page.
+    static void WidenRequest(const NOTIFYICONDATAA& request, NOTIFYICONDATAW* pWide);
 
 protected:
     DECLARE_MESSAGE_MAP()

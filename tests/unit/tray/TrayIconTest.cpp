@@ -104,6 +104,11 @@ TEST_F(TrayIcon, CreateAddsOnceThenAdjustsRequestsToTheTrayState)
     EXPECT_EQ(nid.uCallbackMessage, 0x8000u);
     EXPECT_EQ(nid.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_STREQ(nid.szTip, "右クリックでメニュー表示");
+    NOTIFYICONDATAW wide; // as the shell gets it, whatever the process's code page
+    CTrayIcon::WidenRequest(nid, &wide);
+    const size_t nFields = offsetof(NOTIFYICONDATAA, szTip) - offsetof(NOTIFYICONDATAA, hWnd);
+    EXPECT_EQ(std::memcmp(&wide.hWnd, &nid.hWnd, nFields), 0);
+    EXPECT_STREQ(wide.szTip, L"右クリックでメニュー表示");
     EXPECT_TRUE(icon.IsInTray());
 
     EXPECT_TRUE(icon.NotifyShell(NIM_ADD)); // already there: a modify
