@@ -21,8 +21,16 @@ bool IsMouseButton(UINT uKey)
     return uKey >= VK_LBUTTON && uKey <= VK_XBUTTON2;
 }
 
+// Keys that give a character: with Shift alone they type a capital or a symbol.
+bool IsTypingKey(UINT uKey)
+{
+    return (uKey >= '0' && uKey <= '9') || (uKey >= 'A' && uKey <= 'Z') || uKey == VK_SPACE ||
+           (uKey >= VK_NUMPAD0 && uKey <= VK_DIVIDE) || (uKey >= VK_OEM_1 && uKey <= VK_OEM_3) ||
+           (uKey >= VK_OEM_4 && uKey <= VK_OEM_8) || uKey == VK_OEM_102;
+}
+
 // What users press in every program: taken as the hotkey, Ctrl+C in the query
-// box would bring the window back instead of copying.
+// box would bring the window back instead of copying, Shift+Q would type no Q.
 bool IsEverydayCombination(UINT fsModifiers, UINT uKey)
 {
     static const UINT kEditingKeys[] = {'C', 'V', 'X', 'Z', 'A', VK_INSERT, VK_DELETE};
@@ -31,6 +39,7 @@ bool IsEverydayCombination(UINT fsModifiers, UINT uKey)
         return std::find(std::begin(keys), std::end(keys), uKey) != std::end(keys);
     };
     return ((fsModifiers == MOD_CONTROL || fsModifiers == MOD_SHIFT) && isOneOf(kEditingKeys)) ||
+           (fsModifiers == MOD_SHIFT && IsTypingKey(uKey)) ||
            (fsModifiers == MOD_ALT && isOneOf(kWindowKeys));
 }
 
