@@ -107,6 +107,19 @@ HWND CWnd::Detach()
     return h;
 }
 
+WNDPROC CWnd::GetProcedure() const
+{
+    return reinterpret_cast<WNDPROC>(m_bUnicode ? ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)
+                                                : ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC));
+}
+
+WNDPROC CWnd::SetProcedure(WNDPROC pfn) const
+{
+    const LONG_PTR lProc = reinterpret_cast<LONG_PTR>(pfn);
+    return reinterpret_cast<WNDPROC>(m_bUnicode ? ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, lProc)
+                                                : ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, lProc));
+}
+
 // A window that keeps its text as Unicode (the common controls do) is
 // subclassed as one: an ANSI procedure in between would pass every text
 // through the process's code page, and text that code page lacks would be lost.
@@ -116,10 +129,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
         return FALSE;
     PreSubclassWindow();
     m_bUnicode = ::IsWindowUnicode(hWnd) != FALSE;
-    const LONG_PTR pfnOurs = reinterpret_cast<LONG_PTR>(&AfxWndProc);
-    WNDPROC old =
-        reinterpret_cast<WNDPROC>(m_bUnicode ? ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, pfnOurs)
-                                             : ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, pfnOurs));
+    WNDPROC old = SetProcedure(&AfxWndProc);
     if (!old) {
         Detach();
         return FALSE;
@@ -133,18 +143,9 @@ HWND CWnd::UnsubclassWindow()
 {
     // Only put the old procedure back while ours is still the window's own;
     // someone who subclassed on top of us must undo their own layer first.
-    if (m_hWnd && m_pfnSuper) {
-        const auto pfnNow =
-            reinterpret_cast<WNDPROC>(m_bUnicode ? ::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)
-                                                 : ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC));
-        if (pfnNow == &AfxWndProc) {
-            const LONG_PTR pfnOld = reinterpret_cast<LONG_PTR>(m_pfnSuper);
-            if (m_bUnicode)
-                ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, pfnOld);
-            else
-                ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, pfnOld);
-            m_pfnSuper = nullptr;
-        }
+    if (m_hWnd && m_pfnSuper && GetProcedure() == &AfxWndProc) {
+        SetProcedure(m_pfnSuper);
+        m_pfnSuper = nullptr;
     }
     return m_hWnd;
 }

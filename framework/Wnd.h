@@ -75,6 +75,10 @@ protected:
 
 private:
     bool m_bUnicode = false; // subclassed as a Unicode window
+    // The window's procedure, read and set in the character set it was
+    // subclassed in.
+    WNDPROC GetProcedure() const;
+    WNDPROC SetProcedure(WNDPROC pfn) const;
 
     friend LRESULT CALLBACK AfxWndProc(HWND, UINT, WPARAM, LPARAM);
     void OnFinalNcDestroy();
