@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstddef>
 #include <cstring>
-#include <cwchar>
 
 BOOL CFont::CreatePointFontIndirect(const LOGFONTA* pLogFont, HDC hDC)
 {
@@ -25,8 +24,7 @@ BOOL CFont::CreatePointFontIndirect(const LOGFONTA* pLogFont, HDC hDC)
     // program's: the Japanese name goes over as UTF-16.
     LOGFONTW lfWide = {};
     std::memcpy(&lfWide, &lf, offsetof(LOGFONTA, lfFaceName));
-    const CWideText face = ToWide(lf.lfFaceName);
-    std::wcsncpy(lfWide.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    ToWideField(lf.lfFaceName, lfWide.lfFaceName, LF_FACESIZE);
     m_hObject = ::CreateFontIndirectW(&lfWide);
     return m_hObject != nullptr;
 }

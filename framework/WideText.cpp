@@ -48,6 +48,11 @@ CWideText ToWide(const char* psz, int nLength)
     return wide;
 }
 
+void ToWideField(const char* psz, wchar_t* pField, int nUnits)
+{
+    lstrcpynW(pField, ToWide(psz).c_str(), nUnits);
+}
+
 CString FromWide(const wchar_t* psz, int nLength)
 {
     CString out;

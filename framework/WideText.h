@@ -34,6 +34,11 @@ private:
 // The text as UTF-16; nLength bytes, or up to the terminating zero when -1.
 CWideText ToWide(const char* psz, int nLength = -1);
 
+// The text as UTF-16 into a fixed field of nUnits units, its zero included;
+// a longer text is cut. Code page 932 holds no character that needs two units,
+// so a cut never splits one.
+void ToWideField(const char* psz, wchar_t* pField, int nUnits);
+
 // The text in code page 932. A character that code page cannot hold becomes
 // its decimal character reference "&#N;" (N the Unicode code point), as a
 // browser sends it in a Shift_JIS form; no look-alike is put in its place.

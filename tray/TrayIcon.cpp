@@ -105,8 +105,7 @@ void CTrayIcon::WidenRequest(const NOTIFYICONDATAA& request, NOTIFYICONDATAW* pW
     pWide->uCallbackMessage = request.uCallbackMessage;
     pWide->hIcon = request.hIcon;
     // A tip of whole characters in 128 bytes never needs more than 128 units.
-    const CWideText tip = ToWide(request.szTip);
-    lstrcpynW(pWide->szTip, tip.c_str(), ARRAYSIZE(pWide->szTip));
+    ToWideField(request.szTip, pWide->szTip, ARRAYSIZE(pWide->szTip));
 }
 
 BOOL CTrayIcon::CallShell(DWORD dwMessage, NOTIFYICONDATAA* pData)
